@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Errors.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+std::string IoMessage(int code)
+{
+    switch (code) {
+    case IoCode::FileNotFound: return Msg::FileNotFound;
+    case IoCode::PathNotFound: return Msg::InvalidFilename;
+    case IoCode::TooManyOpenFiles: return Msg::TooManyOpenFiles;
+    case IoCode::AccessDenied: return Msg::AccessDenied;
+    case IoCode::DiskFull: return Msg::DiskFull;
+    case IoCode::InvalidInput: return Msg::InvalidInput;
+    default: return Format(Msg::IoError, std::to_string(code));
+    }
+}
+
+std::string ParentOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+EInOutError::EInOutError(int code)
+    : EError(IoMessage(code))
+    , ErrorCode(code)
+{
+}
+
+std::string Format(const char* pattern, const std::string& a, const std::string& b)
+{
+    std::string out;
+    const std::string* args[] = {&a, &b};
+    std::size_t next = 0;
+    for (const char* p = pattern; *p; ++p) {
+        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next < 2) {
+            out += *args[next++];
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+int IoCodeFromErrno(int err, const std::string& path)
+{
+    switch (err) {
+    case ENOENT:
+        return IsDirectory(ParentOf(path)) ? IoCode::FileNotFound : IoCode::PathNotFound;
+    case ENOTDIR: return IoCode::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return IoCode::AccessDenied;
+    case EMFILE:
+    case ENFILE: return IoCode::TooManyOpenFiles;
+    case ENOSPC:
+    case EDQUOT: return IoCode::DiskFull;
+    case EWOULDBLOCK:
+    case ETXTBSY:
+    case EBUSY: return IoCode::SharingViolation;
+    case ENAMETOOLONG: return IoCode::NameTooLong;
+    case EILSEQ: return IoCode::InvalidName;
+    case ELOOP: return IoCode::CantResolveName;
+    case EFBIG: return IoCode::FileTooLarge;
+    case EINVAL: return IoCode::InvalidParameter;
+    default: return IoCode::DeviceError;
+    }
+}
+
+void ThrowIo(int err, const std::string& path)
+{
+    throw EInOutError(IoCodeFromErrno(err, path));
+}

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Windows file error codes, kept because the messages and their numbers are
+// what students and teachers see and report.
+namespace IoCode {
+inline constexpr int FileNotFound = 2;
+inline constexpr int PathNotFound = 3;
+inline constexpr int TooManyOpenFiles = 4;
+inline constexpr int AccessDenied = 5;
+inline constexpr int WriteFault = 29;
+inline constexpr int ReadFault = 30;
+inline constexpr int SharingViolation = 32;
+inline constexpr int InvalidParameter = 87;
+inline constexpr int DiskFull = 101;
+inline constexpr int InvalidInput = 106;
+inline constexpr int InvalidName = 123;
+inline constexpr int NameTooLong = 206;
+inline constexpr int FileTooLarge = 223;
+inline constexpr int DeviceError = 1117;
+inline constexpr int CantResolveName = 1921;
+}
+
+// The program's fixed messages, each written once.
+namespace Msg {
+inline constexpr const char* FileNotFound = "File not found";
+inline constexpr const char* InvalidFilename = "Invalid filename";
+inline constexpr const char* TooManyOpenFiles = "Too many open files";
+inline constexpr const char* AccessDenied = "File access denied";
+inline constexpr const char* DiskFull = "Disk full";
+inline constexpr const char* InvalidInput = "Invalid numeric input";
+inline constexpr const char* IoError = "I/O error %d";
+inline constexpr const char* TooManyQuestions = "В файле теста больше 255 вопросов";
+inline constexpr const char* InvalidTime = "'%s' is not a valid time";
+inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
+inline constexpr const char* NoAnswer = "Выберите один из предложенных вариантов ответа";
+inline constexpr const char* NoTestFile = "Не установлен файл вопросов, выберите!";
+inline constexpr const char* NoDuration = "Не введено время тестирования! Введите";
+}
+
+// Any failure the program reports; what() is the exact text shown to the user
+// (UTF-8).
+class EError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A failed file operation, carrying its Windows error code.
+class EInOutError : public EError {
+public:
+    explicit EInOutError(int code);
+    const int ErrorCode;
+};
+
+// Fills a message's single "%s" or "%d" placeholders in order.
+std::string Format(const char* pattern, const std::string& a, const std::string& b = {});
+
+// Maps a Linux errno to the Windows error code reported for it. `path` tells a
+// missing file from a missing folder on the way to it.
+int IoCodeFromErrno(int err, const std::string& path);
+
+[[noreturn]] void ThrowIo(int err, const std::string& path);

@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: MIT
+#include "ui/INPM.h"
+
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Ques.h"
+#include "ui/MainUnit.h"
+#include "ui/Shell.h"
+#include "ui_INPM.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+TForm7* Form7 = nullptr;
+bool DetailedResults = false;
+
+namespace {
+
+const QString HelpFile = QStringLiteral("help.htxt");
+
+[[noreturn]] void CannotOpen(const std::string& path, int err)
+{
+    throw EError(Format(Msg::CannotOpenFile, path, std::strerror(err)));
+}
+
+// The whole file as bytes; the error text names the file and the system's reason.
+std::string ReadWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        CannotOpen(path, errno);
+    std::string bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, std::size_t(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            const int err = errno;
+            ::close(fd);
+            CannotOpen(path, err);
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
+TForm7::TForm7(QWidget* parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::TForm7>())
+{
+    Form7 = this;
+    ui->setupUi(this);
+    layout()->setMenuBar(ui->MainMenu1);
+    move(208, 561);
+    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
+    SetPixelFont(this, {}, 11);
+
+    QPalette face = ui->Memo1->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Midlight));
+    ui->Memo1->setPalette(face);
+    ui->Image1->setPixmap(Asset(QStringLiteral("logo.png")));
+
+    OpenDialog1 = MakeOpenDialog(this, QStringLiteral("Файлы тестов х*.txt]"));
+
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
+    connect(ui->N2, &QAction::triggered, this, &TForm7::N2Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
+    connect(ui->N3, &QAction::triggered, this, &TForm7::N3Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TForm7::Button3Click);
+    connect(ui->N5, &QAction::triggered, this, &TForm7::N5Click);
+    connect(ui->CheckBox1, &QCheckBox::toggled, this, &TForm7::CheckBox1Click);
+    connect(ui->N7, &QAction::triggered, this, &TForm7::N7Click);
+    connect(ui->N8, &QAction::triggered, this, &TForm7::N8Click);
+    connect(ui->Image1, &TImage::clicked, this, &TForm7::Image1Click);
+
+    ui->Button1->setFocus();
+}
+
+TForm7::~TForm7()
+{
+    if (Form7 == this)
+        Form7 = nullptr;
+}
+
+void TForm7::Button1Click()
+{
+    Guard([this] {
+        // A cancelled dialog keeps the file chosen before, if any.
+        const std::string chosen = RunOpenDialog(OpenDialog1);
+        if (!chosen.empty())
+            SelectTestFile(chosen);
+    });
+}
+
+void TForm7::N2Click()
+{
+    Button1Click();
+}
+
+void TForm7::Button2Click()
+{
+    Guard([this] {
+        if (TestDuration.empty())
+            ShowMessage(QString::fromUtf8(Msg::NoDuration));
+        else
+            close();
+    });
+}
+
+void TForm7::N3Click()
+{
+    Button2Click();
+}
+
+void TForm7::Button3Click()
+{
+    Guard([this] { TestDuration = TimeToStr(ui->DateTimePicker1->time().msecsSinceStartOfDay()); });
+}
+
+void TForm7::N5Click()
+{
+    Button3Click();
+}
+
+void TForm7::CheckBox1Click()
+{
+    Guard([this] { DetailedResults = ui->CheckBox1->isChecked(); });
+}
+
+void TForm7::N7Click()
+{
+    Guard([this] {
+        const std::string path = ToNativePath(QDir::current().absoluteFilePath(HelpFile));
+        QString text = FromAnsi(ReadWholeFile(path));
+        text.replace(QRegularExpression(QStringLiteral("\r\n?")), QStringLiteral("\n"));
+        ui->Memo1->setPlainText(text);
+    });
+}
+
+void TForm7::N8Click()
+{
+    Guard([] {});
+}
+
+void TForm7::Image1Click()
+{
+    Guard([] {});
+}
+
+void TForm7::keyPressEvent(QKeyEvent* event)
+{
+    // Esc must not end the setup window's run: only the close box does.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: MIT
+#include "ui/MainUnit.h"
+
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Ques.h"
+#include "ui/INPM.h"
+#include "ui/Shell.h"
+#include "ui_MainUnit.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QStyle>
+#include <QTimer>
+
+TMF* MF = nullptr;
+
+std::string TestFileName;
+std::string ResultFileName;
+std::string TestDuration;
+
+namespace {
+
+const QString CaptionHead = QStringLiteral("Тесты по дисциплине: ");
+const QString TimeLeftHead = QStringLiteral("Осталось времени: ");
+constexpr const char* DefaultDuration = "1:10:00";
+
+QIcon Glyph(const QString& normal, const QString& disabled)
+{
+    QIcon icon(Asset(normal));
+    icon.addPixmap(Asset(disabled), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace
+
+TMF::TMF(QWidget* parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::TMF>())
+{
+    MF = this;
+    ui->setupUi(this);
+    move(207, 411);
+    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
+
+    SetPixelFont(this, {}, 11);
+    SetPixelFont(ui->GB, QStringLiteral("Times New Roman"), 19);
+    SetPixelFont(ui->Vopros, QStringLiteral("Times New Roman"), 16, true);
+    SetPixelFont(ui->GroupBox1, QStringLiteral("Times New Roman"), 19);
+    for (QAbstractButton* option : ui->Otvety->buttons())
+        SetPixelFont(option, QStringLiteral("Times New Roman"), 16);
+    SetPixelFont(ui->TimePanel, {}, 13);
+    QPalette black = ui->TimePanel->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    ui->TimePanel->setPalette(black);
+
+    ui->Yes->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
+    ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
+
+    // The group's ids are the option numbers that answers record.
+    const std::array<QAbstractButton*, 5> options {ui->Otv1, ui->Otv2, ui->Otv3, ui->Otv4, ui->Otv5};
+    for (int k = 1; k <= 5; ++k)
+        ui->Otvety->setId(options[std::size_t(k - 1)], k);
+
+    Timer1 = new QTimer(this);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(1000);
+    OpenDialog1 = MakeOpenDialog(this, QStringLiteral("Файлы вопросов [*.txt]"));
+
+    connect(ui->Yes, &QPushButton::clicked, this, &TMF::YesClick);
+    connect(ui->Miss, &QPushButton::clicked, this, &TMF::MissClick);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TMF::BitBtn1Click);
+    connect(Timer1, &QTimer::timeout, this, &TMF::Timer1Timer);
+
+    FormCreate();
+}
+
+TMF::~TMF()
+{
+    if (MF == this)
+        MF = nullptr;
+}
+
+void SelectTestFile(const std::string& path)
+{
+    TestFileName = path;
+    ResultFileName = ResultNameFor(path);
+    if (MF)
+        MF->setWindowTitle(CaptionHead + FromNativePath(TestNameOf(path)));
+}
+
+void TMF::FormCreate()
+{
+    Guard([this] {
+        if (Form7)
+            Form7->exec();
+        show();
+        if (!TestFileName.empty() || !ResultFileName.empty()) {
+            setWindowTitle(CaptionHead + FromNativePath(TestNameOf(TestFileName)));
+        } else {
+            ShowMessage(QString::fromUtf8(Msg::NoTestFile));
+            const std::string chosen = RunOpenDialog(OpenDialog1);
+            if (chosen.empty())
+                return; // nothing to load: left as after a failed load
+            SelectTestFile(chosen);
+        }
+        LoadTest(TestFileName);
+        ShuffleOrder();
+        ordered_ = true;
+        Timer1->start();
+        StartTime = QDateTime::currentDateTime();
+        StartClockMs = ElapsedClockMs();
+        ui->TimePanel->setText(QString::fromLatin1(DefaultDuration));
+        CurrentPos = 1;
+        ShowCurrent();
+    });
+}
+
+void TMF::ShowCurrent()
+{
+    if (QuestionCount > 0)
+        ShowQuestion(*TestOrder[CurrentPos]);
+}
+
+void TMF::YesClick()
+{
+    Guard([this] {
+        if (!ordered_ || finished_)
+            return;
+        if (QuestionCount > 0) {
+            if (const int k = ui->Otvety->checkedId(); k > 0)
+                Answers[CurrentPos] = std::uint8_t(k);
+            if (Answers[CurrentPos] == 0) {
+                ShowMessage(QString::fromUtf8(Msg::NoAnswer));
+                return;
+            }
+        }
+        if (NextUnanswered())
+            ShowCurrent();
+        else
+            close();
+    });
+}
+
+void TMF::MissClick()
+{
+    Guard([this] {
+        if (!ordered_ || finished_)
+            return;
+        if (NextUnanswered())
+            ShowCurrent();
+        else
+            close();
+    });
+}
+
+void TMF::BitBtn1Click()
+{
+    Guard([this] {
+        if (ordered_)
+            Finish();
+        else
+            EndProgram();
+    });
+}
+
+void TMF::Timer1Timer()
+{
+    Guard([this] {
+        if (!TestFileName.empty() && Form7)
+            Form7->hide();
+        if (TestDuration.empty())
+            TestDuration = DefaultDuration;
+        const std::int64_t allowed = StrToTime(TestDuration);
+        const std::int64_t elapsed = ElapsedClockMs() - StartClockMs;
+        ui->TimePanel->setText(TimeLeftHead + QString::fromLatin1(TimeToStr(allowed - elapsed)));
+        // While a finish is showing its score, expiry waits for the next tick.
+        if (elapsed >= allowed && !finishing_) {
+            Timer1->stop();
+            close();
+        }
+    });
+}
+
+void TMF::closeEvent(QCloseEvent* event)
+{
+    // A close handler that fails leaves the window open.
+    if (Guard([this] { FormClose(); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMF::FormClose()
+{
+    if (ordered_)
+        Finish();
+    else
+        EndProgram();
+}
+
+void TMF::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // A focused button takes Enter itself; otherwise the default button does.
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused ? focused : ui->Yes)->click();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        ui->Miss->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TMF::Finish()
+{
+    if (finishing_ || finished_)
+        return;
+    finishing_ = true;
+    try {
+        ReportScore();
+    } catch (...) {
+        finishing_ = false;
+        throw;
+    }
+    finishing_ = false;
+    FreeQuestions();
+    finished_ = true;
+    EndProgram();
+}
+
+void TMF::EndProgram()
+{
+    if (Form7)
+        Form7->close();
+    QCoreApplication::quit();
+}
+
+void ReportScore()
+{
+    const std::string text = ScoreLine();
+    ShowMessage(FromAnsi(text));
+    WriteResults(text);
+}
+
+QFileDialog* MakeOpenDialog(QWidget* parent, const QString& description)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilter(description + QStringLiteral(" (*.txt)"));
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
+std::string RunOpenDialog(QFileDialog* dialog)
+{
+    dialog->setDirectory(QDir::currentPath());
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    const QFileInfo chosen(dialog->selectedFiles().constFirst());
+    // Like the classic dialog, a choice moves the current directory.
+    QDir::setCurrent(chosen.absolutePath());
+    return ToNativePath(chosen.absoluteFilePath());
+}

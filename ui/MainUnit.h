@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDateTime>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QFileDialog;
+class QTimer;
+class TQuestion;
+
+namespace Ui {
+class TMF;
+}
+
+// The test window: its creation starts the test.
+class TMF : public QWidget {
+    Q_OBJECT
+    friend void ShowQuestion(const TQuestion& question);
+
+public:
+    explicit TMF(QWidget* parent = nullptr);
+    ~TMF() override;
+
+    // When the countdown started, on the local clock.
+    QDateTime StartTime;
+    // The same moment on the clock the countdown is measured with.
+    std::int64_t StartClockMs = 0;
+
+    QTimer* Timer1 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+
+public slots:
+    void FormCreate();
+    void YesClick();
+    void MissClick();
+    void BitBtn1Click();
+    void Timer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormClose();
+    void Finish();
+    void EndProgram();
+    void ShowCurrent();
+
+    std::unique_ptr<Ui::TMF> ui;
+    // The questions are loaded and ordered: the buttons and the finish act on them.
+    bool ordered_ = false;
+    bool finishing_ = false;
+    bool finished_ = false;
+};
+
+extern TMF* MF;
+
+// Sets the test file, the results file beside it and the test window's caption.
+void SelectTestFile(const std::string& path);
+
+// Builds the score line, shows it, then writes the results file.
+void ReportScore();
+
+// Runs a file-open dialog from the current directory; on a choice, makes the
+// file's folder current and returns the file's path, else an empty string.
+std::string RunOpenDialog(QFileDialog* dialog);
+
+// Makes a file-open dialog for test files with the given filter description.
+QFileDialog* MakeOpenDialog(QWidget* parent, const QString& description);
