@@ -66,7 +66,7 @@ TForm7::TForm7(QWidget* parent)
     SetPixelFont(this, {}, 11);
 
     QPalette face = ui->Memo1->palette();
-    face.setColor(QPalette::Base, face.color(QPalette::Midlight));
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
     ui->Memo1->setPalette(face);
     ui->Image1->setPixmap(Asset(QStringLiteral("logo.png")));
 

@@ -97,8 +97,12 @@ bool ParseTime(const std::string& text, std::int64_t& ms)
 
 QString ApplicationTitle()
 {
-    QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    name = name.left(name.indexOf(u'.'));
+    return TitleFromFileName(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+}
+
+QString TitleFromFileName(const QString& fileName)
+{
+    const QString name = fileName.left(fileName.indexOf(u'.'));
     return name.left(1) + name.mid(1).toLower();
 }
 
@@ -146,7 +150,15 @@ std::int64_t ElapsedClockMs()
 
 void SetPixelFont(QWidget* widget, const QString& family, int pixels, bool bold, bool italic)
 {
-    QFont font(family.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont).family() : family);
+    QFont font;
+    if (family.isEmpty()) {
+        // MS Sans Serif where it exists, else Arial's metrics, which are close
+        // to it and keep the fixed-width captions within their controls.
+        font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                          QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
+    } else {
+        font.setFamily(family);
+    }
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);

@@ -12,6 +12,7 @@ class QWidget;
 // The executable's name up to its first '.', capitalised: every message box's
 // title.
 QString ApplicationTitle();
+QString TitleFromFileName(const QString& fileName);
 
 // The program's own message: centred, no icon, one OK that Enter and Esc press.
 void ShowMessage(const QString& text);
@@ -46,7 +47,7 @@ std::int64_t StrToTime(const std::string& text);
 std::int64_t ElapsedClockMs();
 
 // Sets a font by its character height in pixels; an empty family means the
-// system's sans serif.
+// dialog font (MS Sans Serif or the nearest sans serif).
 void SetPixelFont(QWidget* widget, const QString& family, int pixels, bool bold = false,
                   bool italic = false);
 

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs what is missing, then builds and runs every test: once with
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz target for a minute
+# when clang is there, and last the release build's suite.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/deps.sh"
+ekzamo_install clang libclang-rt-14-dev
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Sanitizer build"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DEKZAMO_BENCH=OFF -DEKZAMO_FUZZ=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake --build "$root/build-asan" -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
+
+if command -v clang++ >/dev/null; then
+    echo "== Fuzzing LoadTest for 60 s"
+    CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DEKZAMO_BENCH=OFF
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_loadtest
+    corpus=$(mktemp -d)
+    cp "$root"/fuzz/corpus/* "$corpus"/
+    LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
+        "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 "$corpus"
+    rm -rf "$corpus"
+fi
+
+echo "== Release build"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$root/build" -j"$jobs"
+ctest --test-dir "$root/build" --output-on-failure -j"$jobs"

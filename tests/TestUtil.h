@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QTemporaryDir>
+#include <string>
+
+// Puts the engine's tables and the settings back to their start-up state.
+void ResetEngine();
+
+// A scratch folder removed with the fixture.
+class TempFolder {
+public:
+    TempFolder();
+    std::string Path(const std::string& name) const;
+    // Writes bytes exactly as given and returns the full path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+std::string ReadBytes(const std::string& path);
+
+// Windows-1251 bytes of UTF-8 source text, for building expected file content.
+std::string Cp(const char* utf8);

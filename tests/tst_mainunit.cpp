@@ -1,0 +1,537 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Ques.h"
+#include "tests/DialogAnswerer.h"
+#include "tests/TestUtil.h"
+#include "ui/MainUnit.h"
+#include "ui/Shell.h"
+#include "ui/Widgets.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A test of `count` questions "Вопрос k", each with `options` options
+// "Ответ k.i", the first one right.
+std::string MakeTest(int count, int options)
+{
+    std::string bytes;
+    for (int k = 1; k <= count; ++k) {
+        bytes += Cp("Вопрос ") + std::to_string(k) + "\r\n" + std::to_string(options) + "\r\n1\r\n";
+        for (int i = 1; i <= options; ++i)
+            bytes += Cp("Ответ ") + std::to_string(k) + "." + std::to_string(i) + "\r\n";
+    }
+    return bytes;
+}
+
+QString Score(int right, int total)
+{
+    return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
+}
+
+class TestWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetEngine();
+        oldDir = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(tmp.Path("")));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        ResetEngine();
+        QDir::setCurrent(oldDir);
+    }
+
+    // Chooses the test file as the setup window would, then opens the window.
+    void Open(const std::string& bytes, const std::string& name = "algebra.txt")
+    {
+        SelectTestFile(tmp.Write(name, bytes));
+        window = std::make_unique<TMF>();
+    }
+
+    template <class T>
+    T* Control(const char* name) const
+    {
+        T* control = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
+    QString Caption(const char* name) const
+    {
+        if (auto* box = window->findChild<QGroupBox*>(QString::fromLatin1(name)))
+            return box->title();
+        if (auto* label = window->findChild<QLabel*>(QString::fromLatin1(name)))
+            return label->text();
+        return Control<QAbstractButton>(name)->text();
+    }
+
+    QRadioButton* Option(int k) const
+    {
+        return Control<QRadioButton>(("Otv" + std::to_string(k)).c_str());
+    }
+
+    // Chooses the right option of the question on screen, or a wrong one.
+    void Choose(bool right)
+    {
+        const int correct = TestOrder[CurrentPos]->Correct;
+        const int k = right ? correct : (correct == 1 ? 2 : 1);
+        QTest::mouseClick(Option(k), Qt::LeftButton);
+    }
+
+    void Confirm() { QTest::mouseClick(Control<QPushButton>("Yes"), Qt::LeftButton); }
+    void Skip() { QTest::mouseClick(Control<QPushButton>("Miss"), Qt::LeftButton); }
+
+    TempFolder tmp;
+    QString oldDir;
+    DialogAnswerer answers;
+    std::unique_ptr<TMF> window;
+};
+
+using TestStart = TestWindow;
+
+TEST_F(TestStart, OpensOnTheFirstPositionWithTheLiteralTimeAndTheTestsName)
+{
+    Open(MakeTest(20, 4));
+    EXPECT_EQ(QuestionCount, 20);
+    EXPECT_EQ(CurrentPos, 1);
+    EXPECT_EQ(Caption("GB"), QStringLiteral("Вопрос №1 из 20"));
+    EXPECT_EQ(Caption("TimePanel"), QStringLiteral("1:10:00"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Тесты по дисциплине: algebra"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), 1000);
+    EXPECT_TRUE(answers.boxes.empty());
+    QTextDocument shown;
+    shown.setHtml(Caption("Vopros"));
+    EXPECT_EQ(shown.toPlainText(), FromAnsi(TestOrder[1]->Text));
+}
+
+TEST_F(TestStart, ShowsOnlyTheOptionButtonsTheQuestionHas)
+{
+    for (int options : {1, 2, 3, 4, 5, 7}) {
+        SCOPED_TRACE(options);
+        ResetEngine();
+        Open(MakeTest(1, options));
+        const int shown = std::min(options, 5);
+        for (int k = 1; k <= 5; ++k) {
+            EXPECT_EQ(Option(k)->isVisibleTo(window.get()), k <= std::max(shown, 2)) << "Otv" << k;
+            EXPECT_FALSE(Option(k)->isChecked());
+        }
+        for (int k = 1; k <= shown; ++k)
+            EXPECT_EQ(Option(k)->text(), FromAnsi(TestOrder[1]->Options[std::size_t(k)]));
+        window.reset();
+    }
+}
+
+TEST_F(TestStart, TextsAreShownAsWrittenWithAmpersandAsTheAcceleratorMarker)
+{
+    Open(Cp("<b>x</b> &y &&z") + "\r\n2\r\n1\r\n<i>AT&&T</i>\r\n&Plain\r\n");
+    QTextDocument shown;
+    shown.setHtml(Caption("Vopros"));
+    EXPECT_EQ(shown.toPlainText(), QStringLiteral("<b>x</b> y &z"));
+    EXPECT_TRUE(Caption("Vopros").contains(QStringLiteral("<u>y</u>")));
+    QStringList options {Option(1)->text(), Option(2)->text()};
+    options.sort();
+    EXPECT_EQ(options, (QStringList {QStringLiteral("&Plain"), QStringLiteral("<i>AT&&T</i>")}));
+}
+
+TEST(MnemonicText, MarkersAndMarkup)
+{
+    struct Case {
+        const char* text;
+        const char* html;
+    } cases[] = {
+        {"plain", "plain"},
+        {"&File", "<u>F</u>ile"},
+        {"a && b", "a &amp; b"},
+        {"<b>bold</b>", "&lt;b&gt;bold&lt;/b&gt;"},
+        {"end&", "end"},
+        {"&&&x", "&amp;<u>x</u>"},
+        {"&<", "<u>&lt;</u>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(MnemonicToHtml(QString::fromUtf8(c.text)),
+                  QStringLiteral("<span style=\"white-space: pre-wrap\">") + QString::fromUtf8(c.html)
+                      + QStringLiteral("</span>"));
+    }
+}
+
+using Answering = TestWindow;
+
+TEST_F(Answering, ConfirmWithoutAChoiceAsksForOneAndStays)
+{
+    Open(MakeTest(3, 3));
+    Confirm();
+    EXPECT_EQ(answers.Texts(), QStringList {QStringLiteral("Выберите один из предложенных вариантов ответа")});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(CurrentPos, 1);
+    EXPECT_EQ(Answers[1], 0);
+}
+
+TEST_F(Answering, ConfirmRecordsTheChosenButtonsNumberAndMovesOn)
+{
+    Open(MakeTest(3, 4));
+    QTest::mouseClick(Option(3), Qt::LeftButton);
+    Confirm();
+    EXPECT_EQ(Answers[1], 3);
+    EXPECT_EQ(CurrentPos, 2);
+    EXPECT_EQ(Caption("GB"), QStringLiteral("Вопрос №2 из 3"));
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_FALSE(Option(k)->isChecked()) << "Otv" << k;
+}
+
+TEST_F(Answering, SkippedQuestionsComeBackUnderTheirOwnPosition)
+{
+    Open(MakeTest(3, 3));
+    Skip();
+    Choose(true);
+    Confirm();
+    Choose(true);
+    Confirm();
+    EXPECT_EQ(CurrentPos, 1);
+    EXPECT_EQ(Caption("GB"), QStringLiteral("Вопрос №1 из 3"));
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(Answering, KeyboardEnterConfirmsEscSkipsAFocusedButtonTakesEnter)
+{
+    Open(MakeTest(5, 3));
+    Option(1)->setFocus();
+    QTest::keyClick(Option(1), Qt::Key_Escape);
+    EXPECT_EQ(CurrentPos, 2) << "Esc skips";
+
+    QTest::mouseClick(Option(2), Qt::LeftButton);
+    QTest::keyClick(Option(2), Qt::Key_Return);
+    EXPECT_EQ(Answers[2], 2) << "Enter on an option confirms";
+    EXPECT_EQ(CurrentPos, 3);
+
+    QTest::mouseClick(Option(1), Qt::LeftButton);
+    for (auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        QTest::keyClick(Option(1), Qt::Key_Return, modifier);
+        QTest::keyClick(Option(1), Qt::Key_Escape, modifier);
+    }
+    EXPECT_EQ(CurrentPos, 3) << "not with Shift, Ctrl or Alt";
+    EXPECT_EQ(Answers[3], 0);
+
+    auto* miss = Control<QPushButton>("Miss");
+    miss->setFocus();
+    QTest::keyClick(miss, Qt::Key_Enter);
+    EXPECT_EQ(CurrentPos, 4) << "the focused Miss takes Enter";
+    EXPECT_EQ(Answers[3], 0);
+}
+
+TEST_F(Answering, TabOrderRunsFromTheOptionsToMissYesAndExit)
+{
+    Open(MakeTest(1, 5));
+    QStringList order;
+    QWidget* w = Option(1);
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != Option(1));
+    EXPECT_EQ(order, (QStringList {QStringLiteral("Otv1"), QStringLiteral("Otv2"), QStringLiteral("Otv3"),
+                                   QStringLiteral("Otv4"), QStringLiteral("Otv5"), QStringLiteral("Miss"),
+                                   QStringLiteral("Yes"), QStringLiteral("BitBtn1")}));
+}
+
+using Finishing = TestWindow;
+
+TEST_F(Finishing, LastAnswerShowsTheScoreWritesTheFileAndFreesTheQuestionsOnce)
+{
+    Open(MakeTest(2, 3));
+    Choose(true);
+    Confirm();
+    Choose(false);
+    Confirm();
+    EXPECT_EQ(answers.Texts(), QStringList {Score(1, 2)});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(ReadBytes(tmp.Path("algebra.out")), ToAnsi(Score(1, 2)) + "\r\n");
+    EXPECT_EQ(TestOrder[1], nullptr);
+    EXPECT_EQ(TestOrder[2], nullptr);
+    EXPECT_EQ(QuestionCount, 2);
+
+    // Nothing acts on the freed questions afterwards.
+    QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    Confirm();
+    Skip();
+    window->close();
+    EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
+TEST_F(Finishing, OneQuestionSkipShowsItAgainConfirmFinishes)
+{
+    Open(MakeTest(1, 2));
+    Skip();
+    EXPECT_EQ(CurrentPos, 1);
+    EXPECT_TRUE(answers.boxes.empty());
+    Choose(true);
+    Confirm();
+    EXPECT_EQ(answers.Texts(), QStringList {Score(1, 1)});
+}
+
+TEST_F(Finishing, ExitAndTheCloseBoxFinishTheTest)
+{
+    Open(MakeTest(3, 3));
+    Choose(true);
+    Confirm();
+    QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(answers.Texts(), QStringList {Score(1, 3)});
+
+    window.reset();
+    ResetEngine();
+    answers.boxes.clear();
+    Open(MakeTest(3, 3));
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(answers.Texts(), QStringList {Score(0, 3)});
+    EXPECT_TRUE(ReadBytes(tmp.Path("algebra.out")).starts_with(ToAnsi(Score(0, 3))));
+}
+
+TEST_F(Finishing, ExpiryDuringTheScoreMessageStartsNoSecondFinish)
+{
+    Open(MakeTest(1, 2));
+    TestDuration = "0:00:01";
+    answers.onBox = [this](const DialogAnswerer::Box&) {
+        window->StartClockMs -= 5000;
+        window->Timer1Timer();
+        QTest::qWait(50);
+        QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+        window->close();
+    };
+    Choose(true);
+    Confirm();
+    answers.onBox = nullptr;
+    EXPECT_EQ(answers.Texts(), QStringList {Score(1, 1)});
+    EXPECT_EQ(TestOrder[1], nullptr);
+}
+
+TEST_F(Finishing, AFailedResultsFileKeepsTheWindowAndTheQuestionsForAnotherTry)
+{
+    Open(MakeTest(2, 2));
+    const std::string good = ResultFileName;
+    ResultFileName = tmp.Path("");
+    QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(answers.Texts(), (QStringList {Score(0, 2), QStringLiteral("File access denied.")}));
+    EXPECT_EQ(answers.boxes[1].icon, QMessageBox::Critical);
+    EXPECT_NE(TestOrder[1], nullptr);
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    EXPECT_FALSE(window->close()) << "a failed close handler leaves the window open";
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(answers.boxes.size(), 4u);
+
+    ResultFileName = good;
+    QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(answers.boxes.back().text, Score(0, 2));
+    EXPECT_EQ(ReadBytes(good), ToAnsi(Score(0, 2)) + "\r\n");
+    EXPECT_EQ(TestOrder[1], nullptr);
+}
+
+using Countdown = TestWindow;
+
+TEST_F(Countdown, TicksShowTheTimeLeftFromTheStart)
+{
+    Open(MakeTest(2, 2));
+    TestDuration = "0:30:00";
+    window->StartClockMs -= 61500;
+    window->Timer1Timer();
+    EXPECT_EQ(Caption("TimePanel"), QStringLiteral("Осталось времени: 0:28:58"));
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(Countdown, AnEmptyDurationBecomesTheDefault)
+{
+    Open(MakeTest(2, 2));
+    window->StartClockMs -= 2500;
+    window->Timer1Timer();
+    EXPECT_EQ(TestDuration, "1:10:00");
+    EXPECT_EQ(Caption("TimePanel"), QStringLiteral("Осталось времени: 1:09:57"));
+}
+
+TEST_F(Countdown, RunningOutShowsZeroStopsTheTimerAndFinishes)
+{
+    Open(MakeTest(2, 2));
+    TestDuration = "0:00:10";
+    window->StartClockMs -= 10400;
+    window->Timer1Timer();
+    EXPECT_EQ(Caption("TimePanel"), QStringLiteral("Осталось времени: 0:00:00"));
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(answers.Texts(), QStringList {Score(0, 2)});
+}
+
+TEST_F(Countdown, ZeroDurationEndsAtTheFirstTick)
+{
+    TestDuration = "0:00:00";
+    Open(MakeTest(3, 2));
+    EXPECT_TRUE(answers.boxes.empty());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !answers.boxes.empty(); }, 3000));
+    EXPECT_GE(clock.elapsed(), 900);
+    EXPECT_EQ(answers.Texts(), QStringList {Score(0, 3)});
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(tmp.Path("algebra.out"))));
+}
+
+TEST_F(Countdown, AnInvalidDurationIsReportedOnEveryTick)
+{
+    Open(MakeTest(2, 2));
+    TestDuration = "soon";
+    window->Timer1Timer();
+    window->Timer1Timer();
+    EXPECT_EQ(answers.Texts(), (QStringList {QStringLiteral("'soon' is not a valid time."),
+                                             QStringLiteral("'soon' is not a valid time.")}));
+    EXPECT_TRUE(window->Timer1->isActive());
+}
+
+using NoTest = TestWindow;
+
+TEST_F(NoTest, AFailedLoadLeavesTheDesignTextsAndNothingActs)
+{
+    SelectTestFile(tmp.Path("missing.txt"));
+    window = std::make_unique<TMF>();
+    EXPECT_EQ(answers.Texts(), QStringList {QStringLiteral("File not found.")});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(answers.boxes[0].title, QStringLiteral("tst_mainunit"));
+    EXPECT_EQ(Caption("GB"), QStringLiteral("GB"));
+    EXPECT_EQ(Caption("Vopros"), QStringLiteral("Vopros"));
+    EXPECT_EQ(Caption("TimePanel"), QStringLiteral("Осталось времени: 20:00:00"));
+    EXPECT_FALSE(window->Timer1->isActive());
+
+    QTest::mouseClick(Option(1), Qt::LeftButton);
+    Confirm();
+    Skip();
+    QTest::mouseClick(Control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(tmp.Path("missing.out"))));
+}
+
+TEST_F(NoTest, WithoutAFileItAsksAndACancelLoadsNothing)
+{
+    window = std::make_unique<TMF>();
+    EXPECT_EQ(answers.Texts(), QStringList {QStringLiteral("Не установлен файл вопросов, выберите!")});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(TestFileName, "");
+    EXPECT_EQ(ResultFileName, "");
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
+TEST_F(NoTest, AFileChosenInTheDialogIsLoadedAndBecomesTheCurrentFolder)
+{
+    QDir(QString::fromStdString(tmp.Path(""))).mkdir(QStringLiteral("sub"));
+    const std::string path = tmp.Write("sub/geo.txt", MakeTest(4, 3));
+    answers.ChooseFile(QString::fromStdString(path));
+    window = std::make_unique<TMF>();
+    EXPECT_EQ(TestFileName, path);
+    EXPECT_EQ(ResultFileName, tmp.Path("sub/geo.out"));
+    EXPECT_EQ(QDir::currentPath().toStdString(), tmp.Path("sub"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Тесты по дисциплине: geo"));
+    EXPECT_EQ(Caption("GB"), QStringLiteral("Вопрос №1 из 4"));
+}
+
+TEST_F(NoTest, AnEmptyTestRunsTheClockAndScoresZeroOfZero)
+{
+    Open("");
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(Caption("GB"), QStringLiteral("GB"));
+    EXPECT_TRUE(window->Timer1->isActive());
+    Confirm();
+    EXPECT_EQ(answers.Texts(), QStringList {Score(0, 0)});
+    EXPECT_EQ(ReadBytes(tmp.Path("algebra.out")), ToAnsi(Score(0, 0)) + "\r\n");
+}
+
+TEST(Conventions, ErrorTextsGetAFullStopAfterACharacterAboveIt)
+{
+    DialogAnswerer answers;
+    const std::pair<const char*, const char*> cases[] = {
+        {"Disk full", "Disk full."},
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},
+        {"Не введено", "Не введено."},
+        {"(1-2)", "(1-2)"},
+        {"", ""},
+    };
+    for (const auto& [message, shown] : cases)
+        Guard([&] { throw EError(message); });
+    ASSERT_EQ(answers.boxes.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(answers.boxes[i].text, QString::fromUtf8(cases[i].second));
+        EXPECT_EQ(answers.boxes[i].icon, QMessageBox::Critical);
+    }
+}
+
+TEST(Conventions, TheTitleIsTheExecutablesNameUpToItsFirstDotInLowerCaseAfterTheFirstLetter)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Ekzamo", "Ekzamo"}, {"EKZAMO.EXE", "Ekzamo"}, {"ekzamo", "ekzamo"},
+        {"My.Prog.bin", "My"}, {"TST_MainUnit", "Tst_mainunit"}, {".hidden", ""},
+    };
+    for (const auto& [file, title] : cases)
+        EXPECT_EQ(TitleFromFileName(QString::fromUtf8(file)), QString::fromUtf8(title)) << file;
+    EXPECT_EQ(ApplicationTitle(), QStringLiteral("tst_mainunit"));
+}
+
+TEST(Conventions, TimesReadAndWriteInTheLongFormat)
+{
+    const std::pair<const char*, std::int64_t> valid[] = {
+        {"1:10:00", 4200000},   {"01:10:00", 4200000}, {"0:00:00", 0},
+        {"23:59:59.999", 86399999}, {"1:10", 4200000}, {"1:10:00.5", 4200500},
+        {"1:10 PM", 47400000},  {"12:00:00 am", 0},   {" 2:03:04 ", 7384000},
+    };
+    for (const auto& [text, ms] : valid) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(StrToTime(text), ms);
+    }
+    for (const char* text : {"", "abc", "24:00:00", "1:60:00", "1:00:60", "13:00 PM", "1", "1:", "1:2:3:4", "1:10:00x"}) {
+        SCOPED_TRACE(text);
+        try {
+            StrToTime(text);
+            ADD_FAILURE() << "accepted";
+        } catch (const EError& e) {
+            EXPECT_EQ(e.what(), "'" + std::string(text) + "' is not a valid time");
+        }
+    }
+    EXPECT_EQ(TimeToStr(4200000), "1:10:00");
+    EXPECT_EQ(TimeToStr(999), "0:00:00");
+    EXPECT_EQ(TimeToStr(-999), "0:00:00");
+    EXPECT_EQ(TimeToStr(-61000), "0:01:01");
+    EXPECT_EQ(TimeToStr(86399999), "23:59:59");
+}
+
+} // namespace
+
+// The offscreen platform warns about every top-level window it cannot size.
+static void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (!text.contains(QStringLiteral("propagateSizeHints")))
+        qt_message_output(type, context, text);
+}
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler(QuietOffscreen);
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
