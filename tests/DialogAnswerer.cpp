@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QPointer>
 
 DialogAnswerer::DialogAnswerer()
 {
@@ -20,11 +23,18 @@ QStringList DialogAnswerer::Texts() const
     return texts;
 }
 
+void TypeFileName(QFileDialog* dialog, const QString& path)
+{
+    // Typed, as a person would: selectFile() leaves a focused name field alone.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(path);
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
 void DialogAnswerer::ChooseFile(const QString& path)
 {
     onFileDialog = [path](QFileDialog* dialog) {
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog checks the choice first
+        TypeFileName(dialog, path);
     };
 }
 
@@ -38,13 +48,22 @@ bool DialogAnswerer::eventFilter(QObject* watched, QEvent* event)
 
 void DialogAnswerer::Poll()
 {
-    // Each modal window is handled once; a handler may open further modal
-    // windows, which this timer answers from their own event loops.
+    // Each modal window is handled once, from a timer event of its own: a
+    // timer does not fire again inside its own slot, so handling it here would
+    // leave the modal windows a handler opens unanswered.
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || modal->property("answered").toBool())
         return;
     modal->setProperty("answered", true);
     modal->installEventFilter(this);
+    QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(modal)] {
+        if (window)
+            Answer(window);
+    });
+}
+
+void DialogAnswerer::Answer(QWidget* modal)
+{
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         boxes.push_back({box->text(), box->windowTitle(), box->icon()});
         if (onBox)

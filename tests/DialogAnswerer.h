@@ -14,6 +14,9 @@ class QFileDialog;
 // Answers every modal window the program opens, so no test waits on a person:
 // message boxes are recorded and closed with their button, other dialogs go
 // to the handler the test set (by default they are rejected).
+// Types a file name into a file dialog and presses Enter.
+void TypeFileName(QFileDialog* dialog, const QString& path);
+
 class DialogAnswerer : public QObject {
     Q_OBJECT
 public:
@@ -40,5 +43,6 @@ protected:
 
 private:
     void Poll();
+    void Answer(QWidget* modal);
     QTimer timer_;
 };

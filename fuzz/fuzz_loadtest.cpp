@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+// Feeds arbitrary bytes to LoadTest as a test file. Each input is loaded
+// twice: the table invariants must hold and both loads must agree on
+// everything the option shuffle does not decide.
+#include "fuzz/LoadCheck.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+// The windows define these in the program; weak so that a real definition
+// wins if one is linked in.
+__attribute__((weak)) std::string TestFileName;
+__attribute__((weak)) std::string ResultFileName;
+__attribute__((weak)) std::string TestDuration;
+__attribute__((weak)) bool DetailedResults = false;
+__attribute__((weak)) void ShowQuestion(const TQuestion&) {}
+
+namespace {
+
+const std::string& InputPath()
+{
+    static const std::string path = [] {
+        std::atexit([] { std::remove(InputPath().c_str()); });
+        return "/tmp/fuzz_loadtest." + std::to_string(::getpid()) + ".txt";
+    }();
+    return path;
+}
+
+void Fail(const char* why)
+{
+    std::fprintf(stderr, "fuzz_loadtest: %s\n", why);
+    __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::FILE* f = std::fopen(InputPath().c_str(), "wb");
+    if (!f)
+        Fail("cannot write the input file");
+    if (size && std::fwrite(data, 1, size, f) != size)
+        Fail("cannot write the input file");
+    std::fclose(f);
+
+    const LoadOutcome a = LoadFresh(InputPath());
+    if (a.broken)
+        Fail(a.broken);
+    const LoadOutcome b = LoadFresh(InputPath());
+    if (b.broken)
+        Fail(b.broken);
+    if (const char* why = ShuffleMismatch(a, b))
+        Fail(why);
+    return 0;
+}

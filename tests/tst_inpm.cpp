@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Ansi.h"
+#include "engine/Ques.h"
+#include "tests/DialogAnswerer.h"
+#include "tests/TestUtil.h"
+#include "ui/INPM.h"
+#include "ui/MainUnit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QString NoDuration = QStringLiteral("Не введено время тестирования! Введите");
+
+class SetupWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetEngine();
+        oldDir = QDir::currentPath();
+        folder = QString::fromStdString(tmp.Path(""));
+        QDir::setCurrent(folder);
+        form = std::make_unique<TForm7>();
+    }
+
+    void TearDown() override
+    {
+        test.reset();
+        form.reset();
+        ResetEngine();
+        QDir::setCurrent(oldDir);
+    }
+
+    template <class T>
+    T* Control(const char* name) const
+    {
+        T* control = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
+    void Click(const char* button) { QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton); }
+
+    // Shows the window active, so that its shortcuts work.
+    void ShowActive()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    std::string WriteTest(const std::string& name)
+    {
+        return tmp.Write(name, Cp("Сколько будет 2 + 2?\r\n3\r\n2\r\n3\r\n4\r\n5\r\n"));
+    }
+
+    TempFolder tmp;
+    QString oldDir;
+    QString folder;
+    DialogAnswerer answers;
+    std::unique_ptr<TForm7> form;
+    std::unique_ptr<TMF> test;
+};
+
+TEST_F(SetupWindow, StartingBeforeATimeIsEnteredWarnsAndStays)
+{
+    form->show();
+    Click("Button2");
+    EXPECT_EQ(answers.Texts(), QStringList {NoDuration});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(form->isVisible());
+
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "1:10:00");
+    EXPECT_EQ(answers.boxes.size(), 1u) << "taking the time shows nothing";
+    Click("Button2");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
+TEST_F(SetupWindow, TheTimeIsTakenOnlyWhenEntered)
+{
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    EXPECT_EQ(picker->displayFormat(), QStringLiteral("H:mm:ss"));
+    picker->setTime(QTime(0, 30, 5));
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "0:30:05");
+    picker->setTime(QTime(2, 45, 0));
+    EXPECT_EQ(TestDuration, "0:30:05");
+    Control<QAction>("N5")->trigger();
+    EXPECT_EQ(TestDuration, "2:45:00");
+}
+
+TEST_F(SetupWindow, DetailedResultsFollowTheCheckBox)
+{
+    auto* box = Control<QCheckBox>("CheckBox1");
+    EXPECT_FALSE(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(DetailedResults);
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(DetailedResults);
+}
+
+TEST_F(SetupWindow, AChosenFileNamesTheResultsFileAndBecomesTheCurrentFolder)
+{
+    QDir(folder).mkdir(QStringLiteral("sub"));
+    const std::string path = WriteTest("sub/tests.txt");
+    answers.ChooseFile(QString::fromStdString(path));
+    Click("Button1");
+    EXPECT_EQ(TestFileName, path);
+    EXPECT_EQ(ResultFileName, tmp.Path("sub/tests.out"));
+    EXPECT_EQ(QDir::currentPath(), folder + QStringLiteral("sub"));
+
+    // The next dialog starts there; a cancel then keeps the choice.
+    QString startedIn;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        startedIn = dialog->directory().absolutePath();
+        dialog->reject();
+    };
+    Click("Button1");
+    EXPECT_EQ(startedIn, folder + QStringLiteral("sub"));
+    EXPECT_EQ(TestFileName, path);
+    EXPECT_EQ(ResultFileName, tmp.Path("sub/tests.out"));
+}
+
+TEST_F(SetupWindow, ACancelledDialogLeavesNoFileChosen)
+{
+    Click("Button1");
+    EXPECT_EQ(TestFileName, "");
+    EXPECT_EQ(ResultFileName, "");
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(SetupWindow, TheDialogOffersTestFilesAndAcceptsANewName)
+{
+    const std::string path = tmp.Path("new.txt");
+    QStringList filters;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
+        TypeFileName(dialog, QString::fromStdString(path));
+    };
+    Click("Button1");
+    EXPECT_EQ(filters, QStringList {QStringLiteral("Файлы тестов х*.txt] (*.txt)")});
+    EXPECT_EQ(TestFileName, path);
+}
+
+TEST_F(SetupWindow, HelpReplacesTheMemoAndReloadsOnEveryPress)
+{
+    tmp.Write("help.htxt", Cp("Первая\r\nвторая\rтретья\nчетвёртая"));
+    ShowActive();
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Первая\nвторая\nтретья\nчетвёртая"));
+
+    tmp.Write("help.htxt", Cp("Новая"));
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_F1);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Новая"));
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(SetupWindow, MissingHelpNamesTheFileAndTheReasonAndKeepsTheMemo)
+{
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Инструкция по программе - нажмите F1"));
+    Control<QAction>("N7")->trigger();
+    EXPECT_EQ(answers.Texts(),
+              QStringList {QStringLiteral("Cannot open file \"%1help.htxt\". No such file or directory.").arg(folder)});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("Инструкция по программе - нажмите F1"));
+}
+
+TEST_F(SetupWindow, FunctionKeysWorkWhereverTheFocusIs)
+{
+    ShowActive();
+    int dialogs = 0;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        ++dialogs;
+        dialog->reject();
+    };
+    // A closed dialog leaves no window active here, as on a bare X display.
+    auto press = [this](const char* focus, Qt::Key key) {
+        QApplication::setActiveWindow(form.get());
+        Control<QWidget>(focus)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), key);
+    };
+    press("DateTimePicker1", Qt::Key_F3);
+    EXPECT_EQ(dialogs, 1);
+    press("CheckBox1", Qt::Key_F9);
+    EXPECT_EQ(answers.Texts(), QStringList {NoDuration});
+    Click("Button3");
+    press("Memo1", Qt::Key_F9);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(SetupWindow, EscDoesNotEndTheWindow)
+{
+    ShowActive();
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)
+{
+    ShowActive();
+    EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>("Button1"));
+    QStringList order;
+    QWidget* w = Control<QWidget>("Button1");
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != Control<QWidget>("Button1"));
+    order.removeAll(QStringLiteral("qt_spinbox_lineedit"));
+    EXPECT_EQ(order, (QStringList {QStringLiteral("Button1"), QStringLiteral("Button2"),
+                                   QStringLiteral("DateTimePicker1"), QStringLiteral("Button3"),
+                                   QStringLiteral("Memo1"), QStringLiteral("CheckBox1")}));
+}
+
+TEST_F(SetupWindow, StartingRunsTheTestInTheTestWindow)
+{
+    const std::string path = WriteTest("tests.txt");
+    answers.ChooseFile(QString::fromStdString(path));
+    answers.onDialog = [this](QDialog*) {
+        QTest::mouseClick(Control<QCheckBox>("CheckBox1"), Qt::LeftButton);
+        Click("Button1");
+        Click("Button3");
+        Click("Button2");
+    };
+    test = std::make_unique<TMF>();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(test->isVisible());
+    EXPECT_EQ(test->windowTitle(), QStringLiteral("Тесты по дисциплине: tests"));
+    EXPECT_EQ(test->findChild<QGroupBox*>(QStringLiteral("GB"))->title(), QStringLiteral("Вопрос №1 из 1"));
+    EXPECT_TRUE(DetailedResults);
+    EXPECT_TRUE(answers.boxes.empty());
+
+    // The finish closes the setup window and writes the detailed results.
+    QTest::mouseClick(test->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+    EXPECT_EQ(answers.Texts(), QStringList {QStringLiteral("Вы ответили правильно на 0 вопрос(-а/-ов) из 1")});
+    EXPECT_NE(ReadBytes(tmp.Path("tests.out")).find(Cp("Правильный ответ: ")), std::string::npos);
+}
+
+TEST_F(SetupWindow, TheCloseBoxStartsWithoutATimeAndTheFirstTickSetsTheDefault)
+{
+    const std::string path = WriteTest("tests.txt");
+    answers.ChooseFile(QString::fromStdString(path));
+    answers.onDialog = [this](QDialog*) {
+        Click("Button1");
+        form->close();
+    };
+    test = std::make_unique<TMF>();
+    EXPECT_EQ(TestDuration, "");
+    EXPECT_TRUE(test->Timer1->isActive());
+    form->show();
+    test->Timer1Timer();
+    EXPECT_EQ(TestDuration, "1:10:00");
+    EXPECT_FALSE(form->isVisible()) << "the countdown keeps the setup window hidden";
+}
+
+} // namespace
+
+static void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (!text.contains(QStringLiteral("propagateSizeHints")))
+        qt_message_output(type, context, text);
+}
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler(QuietOffscreen);
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
