@@ -9,6 +9,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,7 @@ public:
         if (::flock(fd_, lockMode | LOCK_NB) != 0)
             Fail(errno);
         regular_ = S_ISREG(st.st_mode);
+        size_ = std::uint64_t(st.st_size);
     }
     TFile(const TFile&) = delete;
     TFile& operator=(const TFile&) = delete;
@@ -54,6 +56,8 @@ public:
     }
 
     bool IsRegular() const { return regular_; }
+    // The size when opened; only a hint, as the file may change.
+    std::uint64_t Size() const { return size_; }
 
     // Returns 0 at the end of the file.
     std::size_t Read(char* buffer, std::size_t size)
@@ -101,6 +105,7 @@ private:
     std::string name_;
     int fd_ = -1;
     bool regular_ = false;
+    std::uint64_t size_ = 0;
 };
 
 // Reads a test file byte by byte through a buffer; every rule of the format
@@ -129,6 +134,8 @@ public:
             const char* stop = lf ? lf : end;
             if (!cut) {
                 const char* z = static_cast<const char*>(std::memchr(begin, CtrlZ, std::size_t(stop - begin)));
+                if (!lf && !z && text.empty())
+                    ReserveForLongLine(text);
                 AppendWithoutCr(text, begin, z ? z : stop);
                 cut = z != nullptr;
             }
@@ -138,6 +145,8 @@ public:
                 break;
             }
         }
+        if (text.capacity() > 2 * text.size() + (1u << 20))
+            text.shrink_to_fit();
         return text;
     }
 
@@ -161,8 +170,25 @@ private:
         if (pos_ < size_)
             return true;
         size_ = file_.Read(buffer_, sizeof buffer_);
+        read_ += size_;
         pos_ = 0;
         return size_ > 0;
+    }
+
+    // A line longer than the buffer may run to the end of the file: room for
+    // all of it at once spares the copies of a growing string, and huge pages
+    // spare most of the page faults of filling it.
+    void ReserveForLongLine(std::string& text) const
+    {
+        const std::uint64_t rest = file_.Size() > read_ ? file_.Size() - read_ : 0;
+        text.reserve(size_ - pos_ + std::size_t(rest));
+        constexpr std::uintptr_t Huge = 2u << 20;
+        if (text.capacity() < 4 * Huge)
+            return;
+        const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + Huge - 1) & ~(Huge - 1);
+        const auto end = (reinterpret_cast<std::uintptr_t>(text.data()) + text.capacity()) & ~(Huge - 1);
+        if (end > start)
+            ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // only a hint
     }
 
     void SkipLine()
@@ -242,6 +268,7 @@ private:
     char buffer_[64 * 1024];
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
+    std::uint64_t read_ = 0;
 };
 
 void ReadQuestion(TTestReader& reader, TQuestion& q)
