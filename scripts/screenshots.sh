@@ -24,7 +24,7 @@ app=$!
 trap 'kill $app $xvfb 2>/dev/null' EXIT
 
 window() { xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
-shot() { sleep 0.7; import -window "$(window "$1")" "$root/docs/$2"; }
+shot() { sleep 0.7; import -frame -window "$(window "$1")" "$root/docs/$2"; }
 
 setup=$(window '^Ekzamo$')
 xdotool windowactivate --sync "$setup" key F1
@@ -35,12 +35,17 @@ sleep 1
 xdotool type --delay 20 informatics.txt
 xdotool key Escape Return   # close the name completer, then open the file
 sleep 0.5
-xdotool windowactivate --sync "$setup" key Tab Tab Tab space F9
+xdotool windowactivate --sync "$setup"
+eval "$(xdotool getwindowgeometry --shell "$setup")"
+# "Ввод времени", below the menu bar, then F9 to start.
+xdotool mousemove --window "$setup" 665 $((HEIGHT - 147 + 124)) click 1
+sleep 0.3
+xdotool key F9
 
 test=$(window 'Тесты по дисциплине')
 xdotool windowactivate --sync "$test"
 sleep 1.5
-eval "$(xdotool getwindowgeometry --shell "$test")"
-xdotool mousemove $((X + 40)) $((Y + 152 + 28 + 84 + 28)) click 1
+# The second option.
+xdotool mousemove --window "$test" 40 $((152 + 84 + 28)) click 1
 shot 'Тесты по дисциплине' test.png
 kill $app

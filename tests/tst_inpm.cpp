@@ -228,6 +228,13 @@ TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)
     EXPECT_EQ(order, (QStringList {QStringLiteral("Button1"), QStringLiteral("Button2"),
                                    QStringLiteral("DateTimePicker1"), QStringLiteral("Button3"),
                                    QStringLiteral("Memo1"), QStringLiteral("CheckBox1")}));
+
+    // Tab leaves the time picker from any of its fields.
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    picker->setFocus();
+    picker->setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>("Button3"));
 }
 
 TEST_F(SetupWindow, StartingRunsTheTestInTheTestWindow)

@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QRadioButton>
+#include <QTimeEdit>
 
 // A radio button whose text wraps within its width, as the option texts need.
 class TOptionButton : public QRadioButton {
@@ -13,6 +14,17 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
+};
+
+// A time picker that Tab leaves at once, like the classic one; its fields are
+// reached with the arrow keys.
+class TTimePicker : public QTimeEdit {
+    Q_OBJECT
+public:
+    using QTimeEdit::QTimeEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 };
 
 // A picture that reports clicks.
