@@ -491,6 +491,27 @@ TEST(Conventions, TheTitleIsTheExecutablesNameUpToItsFirstDotInLowerCaseAfterThe
     EXPECT_EQ(ApplicationTitle(), QStringLiteral("tst_mainunit"));
 }
 
+TEST(Conventions, TheResultsFileAndTheTestsNameComeFromTheTestFilesName)
+{
+    struct Case {
+        const char* test;
+        const char* results;
+        const char* name;
+    } cases[] = {
+        {"/home/u/algebra.txt", "/home/u/algebra.out", "algebra"},
+        {"algebra.txt", "algebra.out", "algebra"},
+        {"/home/u.v/test", "/home/u.v/test.out", "test"},
+        {"/home/u/x.tar.gz", "/home/u/x.tar.out", "x.tar"},
+        {"/home/u/results.out", "/home/u/results.out.out", "results"},
+        {"/home/u/Тесты.TXT", "/home/u/Тесты.out", "Тесты"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.test);
+        EXPECT_EQ(ResultNameFor(c.test), c.results);
+        EXPECT_EQ(TestNameOf(c.test), c.name);
+    }
+}
+
 TEST(Conventions, TimesReadAndWriteInTheLongFormat)
 {
     const std::pair<const char*, std::int64_t> valid[] = {

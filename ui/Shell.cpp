@@ -177,7 +177,9 @@ std::string ResultNameFor(const std::string& testFile)
     const std::size_t slash = testFile.find_last_of('/');
     const std::size_t dot = testFile.find_last_of('.');
     const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExt ? testFile.substr(0, dot) : testFile) + ".out";
+    const std::string result = (hasExt ? testFile.substr(0, dot) : testFile) + ".out";
+    // A test that is itself named .out must not be overwritten by its results.
+    return result == testFile ? result + ".out" : result;
 }
 
 std::string TestNameOf(const std::string& testFile)

@@ -54,7 +54,8 @@ void SetPixelFont(QWidget* widget, const QString& family, int pixels, bool bold 
 // A picture of the program's own (assets/).
 QPixmap Asset(const QString& name);
 
-// "name.ext" in any folder -> the same path ending in ".out".
+// "name.ext" in any folder -> the same path ending in ".out" ("name.out" gets
+// a second ".out").
 std::string ResultNameFor(const std::string& testFile);
 // The file part of a path without its extension.
 std::string TestNameOf(const std::string& testFile);
