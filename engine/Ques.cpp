@@ -127,6 +127,7 @@ public:
     {
         std::string text;
         bool cut = false;
+        bool reserved = false;
         while (Fill()) {
             const char* begin = buffer_ + pos_;
             const char* end = buffer_ + size_;
@@ -134,8 +135,10 @@ public:
             const char* stop = lf ? lf : end;
             if (!cut) {
                 const char* z = static_cast<const char*>(std::memchr(begin, CtrlZ, std::size_t(stop - begin)));
-                if (!lf && !z && text.empty())
+                if (!lf && !z && !reserved && text.size() >= sizeof buffer_) {
                     ReserveForLongLine(text);
+                    reserved = true;
+                }
                 AppendWithoutCr(text, begin, z ? z : stop);
                 cut = z != nullptr;
             }
@@ -181,7 +184,7 @@ private:
     void ReserveForLongLine(std::string& text) const
     {
         const std::uint64_t rest = file_.Size() > read_ ? file_.Size() - read_ : 0;
-        text.reserve(size_ - pos_ + std::size_t(rest));
+        text.reserve(text.size() + size_ - pos_ + std::size_t(rest));
         constexpr std::uintptr_t Huge = 2u << 20;
         if (text.capacity() < 4 * Huge)
             return;

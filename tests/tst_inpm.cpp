@@ -279,18 +279,3 @@ TEST_F(SetupWindow, TheCloseBoxStartsWithoutATimeAndTheFirstTickSetsTheDefault)
 }
 
 } // namespace
-
-static void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (!text.contains(QStringLiteral("propagateSizeHints")))
-        qt_message_output(type, context, text);
-}
-
-int main(int argc, char** argv)
-{
-    qInstallMessageHandler(QuietOffscreen);
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

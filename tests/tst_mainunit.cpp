@@ -540,19 +540,3 @@ TEST(Conventions, TimesReadAndWriteInTheLongFormat)
 }
 
 } // namespace
-
-// The offscreen platform warns about every top-level window it cannot size.
-static void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (!text.contains(QStringLiteral("propagateSizeHints")))
-        qt_message_output(type, context, text);
-}
-
-int main(int argc, char** argv)
-{
-    qInstallMessageHandler(QuietOffscreen);
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
