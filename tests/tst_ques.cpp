@@ -13,6 +13,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -239,7 +241,7 @@ std::string Groups(int n)
 {
     std::string s;
     for (int k = 1; k <= n; ++k)
-        s += "Q" + std::to_string(k) + "\n1\n1\nA\n";
+        s.append("Q").append(std::to_string(k)).append("\n1\n1\nA\n"); // "Q" + to_string trips GCC 12's -Wrestrict
     return s;
 }
 
@@ -278,6 +280,32 @@ TEST_F(LoadTestErrors, DirectoryIsAccessDenied)
     std::filesystem::create_directory(tmp.Path("d"));
     EXPECT_EQ(LoadError(tmp.Path("d")), "File access denied");
     EXPECT_EQ(int(QuestionCount), 0);
+}
+
+TEST_F(LoadTestErrors, PipesAndDevicesAreRefusedRatherThanReadForever)
+{
+    const std::string fifo = tmp.Path("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(LoadError(fifo), "File access denied") << "a pipe with no writer";
+    EXPECT_EQ(LoadError("/dev/zero"), "File access denied") << "a device that never ends";
+    EXPECT_EQ(int(QuestionCount), 0);
+}
+
+TEST_F(LoadTestErrors, NoFreeDescriptorIsTooManyOpenFiles)
+{
+    const std::string path = tmp.Write("t.txt", Groups(1));
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    // The lowest free descriptor as the limit leaves none for the load.
+    const int lowest = ::dup(0);
+    ASSERT_GE(lowest, 0);
+    ::close(lowest);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(lowest);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const std::string error = LoadError(path);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &old), 0);
+    EXPECT_EQ(error, "Too many open files");
 }
 
 TEST_F(LoadTestErrors, FileLockedByAnotherHolderIsError32)
