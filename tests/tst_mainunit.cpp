@@ -253,6 +253,20 @@ TEST_F(Answering, TabOrderRunsFromTheOptionsToMissYesAndExit)
                                    QStringLiteral("Yes"), QStringLiteral("BitBtn1")}));
 }
 
+TEST_F(Answering, OnlyTheChosenOptionIsATabStop)
+{
+    Open(MakeTest(1, 5));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::mouseClick(Option(3), Qt::LeftButton);
+    Control<QPushButton>("Miss")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), Option(3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>("BitBtn1"));
+}
+
 using Finishing = TestWindow;
 
 TEST_F(Finishing, LastAnswerShowsTheScoreWritesTheFileAndFreesTheQuestionsOnce)
@@ -540,3 +554,4 @@ TEST(Conventions, TimesReadAndWriteInTheLongFormat)
 }
 
 } // namespace
+
