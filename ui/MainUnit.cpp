@@ -233,6 +233,7 @@ void TMF::Finish()
     finishing_ = false;
     FreeQuestions();
     finished_ = true;
+    Timer1->stop();
     EndProgram();
 }
 
