@@ -139,10 +139,7 @@ void TMF::YesClick()
                 return;
             }
         }
-        if (NextUnanswered())
-            ShowCurrent();
-        else
-            close();
+        MoveOn();
     });
 }
 
@@ -151,11 +148,17 @@ void TMF::MissClick()
     Guard([this] {
         if (!ordered_ || finished_)
             return;
-        if (NextUnanswered())
-            ShowCurrent();
-        else
-            close();
+        MoveOn();
     });
+}
+
+// To the next open question; with none left the test is over.
+void TMF::MoveOn()
+{
+    if (NextUnanswered())
+        ShowCurrent();
+    else
+        close();
 }
 
 void TMF::BitBtn1Click()

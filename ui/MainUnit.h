@@ -48,6 +48,7 @@ private:
     void Finish();
     void EndProgram();
     void ShowCurrent();
+    void MoveOn();
 
     std::unique_ptr<Ui::TMF> ui;
     // The questions are loaded and ordered: the buttons and the finish act on them.
