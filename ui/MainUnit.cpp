@@ -24,7 +24,11 @@ std::string TestDuration;
 
 namespace {
 
-const QString CaptionHead = QStringLiteral("Тесты по дисциплине: ");
+// "Тесты по дисциплине: " and the test's name.
+QString CaptionFor(const std::string& testFile)
+{
+    return QStringLiteral("Тесты по дисциплине: ") + FromNativePath(TestNameOf(testFile));
+}
 const QString TimeLeftHead = QStringLiteral("Осталось времени: ");
 constexpr const char* DefaultDuration = "1:10:00";
 
@@ -90,7 +94,7 @@ void SelectTestFile(const std::string& path)
     TestFileName = path;
     ResultFileName = ResultNameFor(path);
     if (MF)
-        MF->setWindowTitle(CaptionHead + FromNativePath(TestNameOf(path)));
+        MF->setWindowTitle(CaptionFor(path));
 }
 
 void TMF::FormCreate()
@@ -100,7 +104,7 @@ void TMF::FormCreate()
             Form7->exec();
         show();
         if (!TestFileName.empty() || !ResultFileName.empty()) {
-            setWindowTitle(CaptionHead + FromNativePath(TestNameOf(TestFileName)));
+            setWindowTitle(CaptionFor(TestFileName));
         } else {
             ShowMessage(QString::fromUtf8(Msg::NoTestFile));
             const std::string chosen = RunOpenDialog(OpenDialog1);
