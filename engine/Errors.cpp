@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Errors.h"
 
+#include "engine/Paths.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -19,25 +21,20 @@ std::string IoMessage(int code)
     }
 }
 
-std::string ParentOf(const std::string& path)
+// An empty folder part names the current directory.
+bool IsFolder(std::string_view folder)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool IsDirectory(const std::string& path)
-{
+    const std::string name = folder.empty() ? std::string(".") : std::string(folder);
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace
 
-EInOutError::EInOutError(int code)
+EInOutError::EInOutError(int code, int systemError)
     : EError(IoMessage(code))
     , ErrorCode(code)
+    , SystemError(systemError)
 {
 }
 
@@ -60,8 +57,7 @@ std::string Format(const char* pattern, const std::string& a, const std::string&
 int IoCodeFromErrno(int err, const std::string& path)
 {
     switch (err) {
-    case ENOENT:
-        return IsDirectory(ParentOf(path)) ? IoCode::FileNotFound : IoCode::PathNotFound;
+    case ENOENT: return IsFolder(SplitPath(path).folder) ? IoCode::FileNotFound : IoCode::PathNotFound;
     case ENOTDIR: return IoCode::PathNotFound;
     case EACCES:
     case EPERM:
@@ -85,5 +81,5 @@ int IoCodeFromErrno(int err, const std::string& path)
 
 void ThrowIo(int err, const std::string& path)
 {
-    throw EInOutError(IoCodeFromErrno(err, path));
+    throw EInOutError(IoCodeFromErrno(err, path), err);
 }

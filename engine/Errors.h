@@ -46,11 +46,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A failed file operation, carrying its Windows error code.
+// A failed file operation, carrying its Windows error code and, when the
+// system reported it, the errno behind it (else 0).
 class EInOutError : public EError {
 public:
-    explicit EInOutError(int code);
+    explicit EInOutError(int code, int systemError = 0);
     const int ErrorCode;
+    const int SystemError;
 };
 
 // Fills a message's single "%s" or "%d" placeholders in order.

@@ -3,15 +3,13 @@
 
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
 
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 TQuestionTable Questions;
 std::uint8_t QuestionCount = 0;
@@ -24,89 +22,6 @@ namespace {
 
 constexpr char CtrlZ = 26;
 constexpr std::size_t NumberLimit = 32;
-
-// An open file descriptor with an advisory lock, closed with its errors
-// checked: on some file systems a failed write only shows at close.
-class TFile {
-public:
-    // A test file must be a regular file: a pipe or a device could block or
-    // never end.
-    TFile(const std::string& name, int flags, int lockMode, bool regularOnly)
-        : name_(name)
-    {
-        fd_ = ::open(name.c_str(), flags | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0), 0666);
-        if (fd_ < 0)
-            ThrowIo(errno, name_);
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0)
-            Fail(errno);
-        if (S_ISDIR(st.st_mode) || (regularOnly && !S_ISREG(st.st_mode)))
-            Fail(EACCES);
-        if (::flock(fd_, lockMode | LOCK_NB) != 0)
-            Fail(errno);
-        regular_ = S_ISREG(st.st_mode);
-        size_ = std::uint64_t(st.st_size);
-    }
-    TFile(const TFile&) = delete;
-    TFile& operator=(const TFile&) = delete;
-    ~TFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-
-    bool IsRegular() const { return regular_; }
-    // The size when opened; only a hint, as the file may change.
-    std::uint64_t Size() const { return size_; }
-
-    // Returns 0 at the end of the file.
-    std::size_t Read(char* buffer, std::size_t size)
-    {
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, size);
-            if (n >= 0)
-                return std::size_t(n);
-            if (errno != EINTR)
-                Fail(errno);
-        }
-    }
-
-    void Write(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                Fail(errno);
-            }
-            done += std::size_t(n);
-        }
-    }
-
-    void Truncate()
-    {
-        if (::ftruncate(fd_, 0) != 0)
-            Fail(errno);
-    }
-
-    void Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR)
-            ThrowIo(errno, name_);
-    }
-
-private:
-    [[noreturn]] void Fail(int err) { ThrowIo(err, name_); }
-
-    std::string name_;
-    int fd_ = -1;
-    bool regular_ = false;
-    std::uint64_t size_ = 0;
-};
 
 // Reads a test file byte by byte through a buffer; every rule of the format
 // lives here.

@@ -12,6 +12,9 @@ static void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, co
 
 int main(int argc, char** argv)
 {
+    // Offscreen unless told otherwise, so that listing the cases needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietOffscreen);
     QApplication app(argc, argv);
     // The windows decide when the program ends, as in the program itself.

@@ -268,6 +268,7 @@ class LoadTestErrors : public LoadTestFile {};
 TEST_F(LoadTestErrors, MissingFileIsFileNotFound)
 {
     EXPECT_EQ(LoadError(tmp.Path("absent.txt")), "File not found");
+    EXPECT_EQ(LoadError("ekzamo-absent.txt"), "File not found") << "in the current folder";
 }
 
 TEST_F(LoadTestErrors, MissingFolderIsInvalidFilename)
@@ -686,9 +687,3 @@ TEST(FuzzInputs, LoadTwiceAgreesUpToTheShuffle)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,19 +2,19 @@
 #include "ui/INPM.h"
 
 #include "engine/Ansi.h"
+#include "engine/Durations.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
 #include "engine/Ques.h"
+#include "ui/Appearance.h"
 #include "ui/MainUnit.h"
-#include "ui/Shell.h"
+#include "ui/Messages.h"
 #include "ui_INPM.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QRegularExpression>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 TForm7* Form7 = nullptr;
 bool DetailedResults = false;
@@ -23,33 +23,15 @@ namespace {
 
 const QString HelpFile = QStringLiteral("help.htxt");
 
-[[noreturn]] void CannotOpen(const std::string& path, int err)
+// The instructions as bytes; a failure names the file and the system's
+// reason, as a stream that cannot be opened does.
+std::string ReadHelp(const std::string& path)
 {
-    throw EError(Format(Msg::CannotOpenFile, path, std::strerror(err)));
-}
-
-// The whole file as bytes; the error text names the file and the system's reason.
-std::string ReadWholeFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        CannotOpen(path, errno);
-    std::string bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, std::size_t(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            const int err = errno;
-            ::close(fd);
-            CannotOpen(path, err);
-        }
+    try {
+        return ReadWholeFile(path);
+    } catch (const EInOutError& error) {
+        throw EError(Format(Msg::CannotOpenFile, path, std::strerror(error.SystemError)));
     }
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace
@@ -63,7 +45,7 @@ TForm7::TForm7(QWidget* parent)
     layout()->setMenuBar(ui->MainMenu1);
     move(208, 561);
     setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
-    SetPixelFont(this, {}, 11);
+    SetPixelFont(this, Face::Dialog, 11);
 
     QPalette face = ui->Memo1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
@@ -141,7 +123,7 @@ void TForm7::N7Click()
 {
     Guard([this] {
         const std::string path = ToNativePath(QDir::current().absoluteFilePath(HelpFile));
-        QString text = FromAnsi(ReadWholeFile(path));
+        QString text = FromAnsi(ReadHelp(path));
         text.replace(QRegularExpression(QStringLiteral("\r\n?")), QStringLiteral("\n"));
         ui->Memo1->setPlainText(text);
     });

@@ -2,10 +2,13 @@
 #include "ui/MainUnit.h"
 
 #include "engine/Ansi.h"
+#include "engine/Durations.h"
 #include "engine/Errors.h"
+#include "engine/Paths.h"
 #include "engine/Ques.h"
+#include "ui/Appearance.h"
 #include "ui/INPM.h"
-#include "ui/Shell.h"
+#include "ui/Messages.h"
 #include "ui_MainUnit.h"
 
 #include <QCloseEvent>
@@ -13,7 +16,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QTimer>
 
 TMF* MF = nullptr;
@@ -32,13 +34,6 @@ QString CaptionFor(const std::string& testFile)
 const QString TimeLeftHead = QStringLiteral("Осталось времени: ");
 constexpr const char* DefaultDuration = "1:10:00";
 
-QIcon Glyph(const QString& normal, const QString& disabled)
-{
-    QIcon icon(Asset(normal));
-    icon.addPixmap(Asset(disabled), QIcon::Disabled);
-    return icon;
-}
-
 } // namespace
 
 TMF::TMF(QWidget* parent)
@@ -50,18 +45,18 @@ TMF::TMF(QWidget* parent)
     move(207, 411);
     setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
 
-    SetPixelFont(this, {}, 11);
-    SetPixelFont(ui->GB, QStringLiteral("Times New Roman"), 19);
-    SetPixelFont(ui->Vopros, QStringLiteral("Times New Roman"), 16, true);
-    SetPixelFont(ui->GroupBox1, QStringLiteral("Times New Roman"), 19);
+    SetPixelFont(this, Face::Dialog, 11);
+    SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
+    SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
+    SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);
     for (QAbstractButton* option : ui->Otvety->buttons())
-        SetPixelFont(option, QStringLiteral("Times New Roman"), 16);
-    SetPixelFont(ui->TimePanel, {}, 13);
+        SetPixelFont(option, Face::TimesNewRoman, 16);
+    SetPixelFont(ui->TimePanel, Face::Dialog, 13);
     QPalette black = ui->TimePanel->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     ui->TimePanel->setPalette(black);
 
-    ui->Yes->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    ui->Yes->setIcon(OkGlyph());
     ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
     ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
 

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// An open file descriptor with an advisory lock, every operation checked and
+// its failure raised as EInOutError; closed with its errors checked, as on
+// some file systems a failed write only shows at close.
+class TFile {
+public:
+    // `flags` and `lockMode` as for open() and flock(); the lock is never
+    // waited for. With `regularOnly` anything but a regular file is refused:
+    // a pipe or a device could block or never end.
+    TFile(const std::string& name, int flags, int lockMode, bool regularOnly);
+    TFile(const TFile&) = delete;
+    TFile& operator=(const TFile&) = delete;
+    ~TFile();
+
+    bool IsRegular() const { return regular_; }
+    // The size when opened; only a hint, as the file may change.
+    std::uint64_t Size() const { return size_; }
+
+    // Returns 0 at the end of the file.
+    std::size_t Read(char* buffer, std::size_t size);
+    void Write(const std::string& bytes);
+    void Truncate();
+    void Close();
+
+private:
+    [[noreturn]] void Fail(int err);
+
+    std::string name_;
+    int fd_ = -1;
+    bool regular_ = false;
+    std::uint64_t size_ = 0;
+};
+
+// The whole of a regular file as bytes, read under a shared lock.
+std::string ReadWholeFile(const std::string& name);

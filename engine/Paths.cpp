@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Paths.h"
+
+PathParts SplitPath(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::string_view file = path.substr(start);
+    const std::size_t dot = file.find_last_of('.');
+    if (dot == std::string_view::npos)
+        return {path.substr(0, start), file, {}};
+    return {path.substr(0, start), file.substr(0, dot), file.substr(dot)};
+}
+
+std::string ResultNameFor(const std::string& testFile)
+{
+    const PathParts parts = SplitPath(testFile);
+    std::string result(parts.folder);
+    result += parts.stem;
+    result += ".out";
+    // A test that is itself named .out must not be overwritten by its results.
+    return result == testFile ? result + ".out" : result;
+}
+
+std::string TestNameOf(const std::string& testFile)
+{
+    return std::string(SplitPath(testFile).stem);
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+class QSize;
+class QWidget;
+
+// The classic faces the windows are drawn in.
+enum class Face { Dialog, Arial, TimesNewRoman };
+
+// Sets a font by its character height in pixels.
+void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold = false, bool italic = false);
+
+// A picture of the program's own (assets/).
+QPixmap Asset(const QString& name);
+// A button glyph with its own picture for the disabled state.
+QIcon Glyph(const QString& normal, const QString& disabled);
+// The glyph of the standard OK button.
+QIcon OkGlyph();
+
+// Places a window of the given outer size in the middle of the desktop.
+void CentreOnDesktop(QWidget* window, const QSize& outer);

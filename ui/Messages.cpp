@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#include "ui/Messages.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+void ShowBox(QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace
+
+QString ApplicationTitle()
+{
+    return TitleFromFileName(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+}
+
+QString TitleFromFileName(const QString& fileName)
+{
+    const QString name = fileName.left(fileName.indexOf(u'.'));
+    return name.left(1) + name.mid(1).toLower();
+}
+
+void ShowMessage(const QString& text)
+{
+    ShowBox(QMessageBox::NoIcon, text);
+}
+
+void HandleException(const std::exception& error)
+{
+    QString text = QString::fromUtf8(error.what());
+    if (!text.isEmpty() && text.back() > u'.')
+        text += u'.';
+    ShowBox(QMessageBox::Critical, text);
+}
+
+void HandleUnknownException()
+{
+    ShowBox(QMessageBox::Critical, QStringLiteral("Unknown error."));
+}
