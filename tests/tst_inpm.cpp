@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -134,6 +135,28 @@ TEST_F(SetupWindow, AChosenFileNamesTheResultsFileAndBecomesTheCurrentFolder)
     EXPECT_EQ(startedIn, folder + QStringLiteral("sub"));
     EXPECT_EQ(TestFileName, path);
     EXPECT_EQ(ResultFileName, tmp.Path("sub/tests.out"));
+}
+
+TEST_F(SetupWindow, ANameTypedWithEnterLeavesNoPopupBehindAndTheNextShortcutWorks)
+{
+    const std::string path = WriteTest("tests.txt");
+    ShowActive();
+    answers.onFileDialog = [](QFileDialog* dialog) {
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::keyClicks(name, QStringLiteral("tests.txt"));
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+    QTest::keyClick(form.get(), Qt::Key_F3);
+    EXPECT_EQ(TestFileName, path);
+    // The folder's listing arrives after the dialog has gone; the name
+    // completer must not come up with it.
+    QTest::qWait(500);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    QApplication::setActiveWindow(form.get());
+    Click("Button3");
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    EXPECT_FALSE(form->isVisible()) << "F9 started the test";
 }
 
 TEST_F(SetupWindow, ACancelledDialogLeavesNoFileChosen)

@@ -52,8 +52,6 @@ TForm7::TForm7(QWidget* parent)
     ui->Memo1->setPalette(face);
     ui->Image1->setPixmap(Asset(QStringLiteral("logo.png")));
 
-    OpenDialog1 = MakeOpenDialog(this, QStringLiteral("Файлы тестов х*.txt]"));
-
     connect(ui->Button1, &QPushButton::clicked, this, &TForm7::Button1Click);
     connect(ui->N2, &QAction::triggered, this, &TForm7::N2Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm7::Button2Click);
@@ -78,7 +76,7 @@ void TForm7::Button1Click()
 {
     Guard([this] {
         // A cancelled dialog keeps the file chosen before, if any.
-        const std::string chosen = RunOpenDialog(OpenDialog1);
+        const std::string chosen = RunOpenDialog(this, QStringLiteral("Файлы тестов х*.txt]"));
         if (!chosen.empty())
             SelectTestFile(chosen);
     });

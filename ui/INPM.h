@@ -4,8 +4,6 @@
 #include <QDialog>
 #include <memory>
 
-class QFileDialog;
-
 namespace Ui {
 class TForm7;
 }
@@ -17,8 +15,6 @@ class TForm7 : public QDialog {
 public:
     explicit TForm7(QWidget* parent = nullptr);
     ~TForm7() override;
-
-    QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
     void Button1Click();

@@ -68,7 +68,6 @@ TMF::TMF(QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setTimerType(Qt::PreciseTimer);
     Timer1->setInterval(1000);
-    OpenDialog1 = MakeOpenDialog(this, QStringLiteral("Файлы вопросов [*.txt]"));
 
     connect(ui->Yes, &QPushButton::clicked, this, &TMF::YesClick);
     connect(ui->Miss, &QPushButton::clicked, this, &TMF::MissClick);
@@ -102,7 +101,7 @@ void TMF::FormCreate()
             setWindowTitle(CaptionFor(TestFileName));
         } else {
             ShowMessage(QString::fromUtf8(Msg::NoTestFile));
-            const std::string chosen = RunOpenDialog(OpenDialog1);
+            const std::string chosen = RunOpenDialog(this, QStringLiteral("Файлы вопросов [*.txt]"));
             if (chosen.empty())
                 return; // nothing to load: left as after a failed load
             SelectTestFile(chosen);
@@ -253,24 +252,22 @@ void ReportScore()
     WriteResults(text);
 }
 
-QFileDialog* MakeOpenDialog(QWidget* parent, const QString& description)
+std::string RunOpenDialog(QWidget* owner, const QString& description)
 {
-    auto* dialog = new QFileDialog(parent);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setOption(QFileDialog::HideNameFilterDetails);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setNameFilter(description + QStringLiteral(" (*.txt)"));
-    dialog->setSizeGripEnabled(true);
-    return dialog;
-}
-
-std::string RunOpenDialog(QFileDialog* dialog)
-{
-    dialog->setDirectory(QDir::currentPath());
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    // A dialog of its own each time: its name completer, whose popup comes up
+    // late when the folder's listing arrives, must go with it.
+    QFileDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(description + QStringLiteral(" (*.txt)"));
+    dialog.setSizeGripEnabled(true);
+    dialog.setDirectory(QDir::currentPath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const QFileInfo chosen(dialog->selectedFiles().constFirst());
+    const QFileInfo chosen(dialog.selectedFiles().constFirst());
     // Like the classic dialog, a choice moves the current directory.
     QDir::setCurrent(chosen.absolutePath());
     return ToNativePath(chosen.absoluteFilePath());

@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-class QFileDialog;
 class QTimer;
 class TQuestion;
 
@@ -30,7 +29,6 @@ public:
     std::int64_t StartClockMs = 0;
 
     QTimer* Timer1 = nullptr;
-    QFileDialog* OpenDialog1 = nullptr;
 
 public slots:
     void FormCreate();
@@ -65,9 +63,7 @@ void SelectTestFile(const std::string& path);
 // Builds the score line, shows it, then writes the results file.
 void ReportScore();
 
-// Runs a file-open dialog from the current directory; on a choice, makes the
-// file's folder current and returns the file's path, else an empty string.
-std::string RunOpenDialog(QFileDialog* dialog);
-
-// Makes a file-open dialog for test files with the given filter description.
-QFileDialog* MakeOpenDialog(QWidget* parent, const QString& description);
+// Runs a file-open dialog for test files from the current directory, with the
+// given filter description; on a choice, makes the file's folder current and
+// returns the file's path, else an empty string.
+std::string RunOpenDialog(QWidget* owner, const QString& description);
