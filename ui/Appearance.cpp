@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Appearance.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -39,11 +40,22 @@ void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic
     widget->setFont(font);
 }
 
-QPixmap Asset(const QString& name)
+static QString AssetPath(const QString& name)
 {
     static const bool ready = InitAssets();
     (void)ready;
-    return QPixmap(QStringLiteral(":/") + name);
+    return QStringLiteral(":/") + name;
+}
+
+QPixmap Asset(const QString& name)
+{
+    return QPixmap(AssetPath(name));
+}
+
+QByteArray AssetBytes(const QString& name)
+{
+    QFile file(AssetPath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QIcon Glyph(const QString& normal, const QString& disabled)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
@@ -14,8 +15,9 @@ enum class Face { Dialog, Arial, TimesNewRoman };
 // Sets a font by its character height in pixels.
 void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold = false, bool italic = false);
 
-// A picture of the program's own (assets/).
+// A picture of the program's own (assets/), and the bytes of its file.
 QPixmap Asset(const QString& name);
+QByteArray AssetBytes(const QString& name);
 // A button glyph with its own picture for the disabled state.
 QIcon Glyph(const QString& normal, const QString& disabled);
 // The glyph of the standard OK button.

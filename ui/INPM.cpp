@@ -6,9 +6,11 @@
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "engine/Ques.h"
+#include "ui/AF.h"
 #include "ui/Appearance.h"
 #include "ui/MainUnit.h"
 #include "ui/Messages.h"
+#include "ui/SplashF.h"
 #include "ui_INPM.h"
 
 #include <QDir>
@@ -129,12 +131,21 @@ void TForm7::N7Click()
 
 void TForm7::N8Click()
 {
-    Guard([] {});
+    Guard([] {
+        if (AboutForm)
+            AboutForm->exec();
+    });
 }
 
 void TForm7::Image1Click()
 {
-    Guard([] {});
+    // Each click makes a further splash window; all of them stay with this
+    // window until the program ends.
+    Guard([this] {
+        Splash = new TSplash(this);
+        Splash->BitBtn1()->show();
+        Splash->exec();
+    });
 }
 
 void TForm7::keyPressEvent(QKeyEvent* event)

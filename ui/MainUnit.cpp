@@ -6,13 +6,13 @@
 #include "engine/Errors.h"
 #include "engine/Paths.h"
 #include "engine/Ques.h"
+#include "ui/AF.h"
 #include "ui/Appearance.h"
 #include "ui/INPM.h"
 #include "ui/Messages.h"
 #include "ui_MainUnit.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -172,8 +172,12 @@ void TMF::BitBtn1Click()
 void TMF::Timer1Timer()
 {
     Guard([this] {
-        if (!TestFileName.empty() && Form7)
-            Form7->hide();
+        if (!TestFileName.empty()) {
+            if (Form7)
+                Form7->hide();
+            if (AboutForm)
+                AboutForm->hide();
+        }
         if (TestDuration.empty())
             TestDuration = DefaultDuration;
         const std::int64_t allowed = StrToTime(TestDuration);
@@ -238,11 +242,13 @@ void TMF::Finish()
     EndProgram();
 }
 
+// The program ends when its main window, the About window, is closed.
 void TMF::EndProgram()
 {
     if (Form7)
         Form7->close();
-    QCoreApplication::quit();
+    if (AboutForm)
+        AboutForm->close();
 }
 
 void ReportScore()

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#include "app/Program.h"
+
+#include "ui/AF.h"
+#include "ui/INPM.h"
+#include "ui/MainUnit.h"
+#include "ui/SplashF.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+#include <memory>
+
+void InitApplication(QApplication& app)
+{
+    // The program speaks Russian whatever the system's language, and so do
+    // Qt's own dialogs (the file dialog) when their translation is installed.
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
+    // The windows decide when the program ends.
+    app.setQuitOnLastWindowClosed(false);
+}
+
+int RunProgram()
+{
+    // The first window made is the main window.
+    const auto about = std::make_unique<TAboutForm>();
+    const auto setup = std::make_unique<TForm7>();
+    const auto test = std::make_unique<TMF>();
+    const auto splash = std::make_unique<TSplash>();
+
+    // The main window is shown as the event loop starts, beside the test
+    // window, which keeps the keyboard: a key meant for the test must not
+    // reach the main window's OK and end the program.
+    TAboutForm* main = about.get();
+    QTimer::singleShot(0, main, [main] {
+        main->setAttribute(Qt::WA_ShowWithoutActivating);
+        main->show();
+        main->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    });
+    return QApplication::exec();
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#include "ui/AF.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <class T>
+T* Find(QWidget* window, const char* name)
+{
+    T* control = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+TEST(AboutWindow, ShowsTheProgramsTextsLogoAndPhotograph)
+{
+    TAboutForm about;
+    EXPECT_EQ(AboutForm, &about);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе..."));
+    EXPECT_EQ(about.size(), QSize(571, 247));
+    EXPECT_FALSE(about.windowIcon().isNull());
+    const std::pair<const char*, const char*> texts[] = {
+        {"Label1", "Программа Ekzamo"},
+        {"Label2", "тестирование - проверка знаний - обучение"},
+        {"Label15", "Версия 2.09"},
+        {"Label3", "Автор:"},
+    };
+    for (const auto& [name, text] : texts) {
+        auto* label = Find<QLabel>(&about, name);
+        EXPECT_EQ(label->text(), QString::fromUtf8(text)) << name;
+        EXPECT_LE(label->geometry().right(), label->parentWidget()->contentsRect().right()) << name << " fits";
+    }
+    EXPECT_EQ(Find<QLabel>(&about, "Image1")->pixmap().size(), QSize(76, 38));
+    // The photograph keeps its own size, so its last column is cut off.
+    auto* photo = Find<QLabel>(&about, "Image2");
+    EXPECT_EQ(photo->pixmap().size(), QSize(105, 64));
+    EXPECT_EQ(photo->size(), QSize(104, 64));
+    EXPECT_FALSE(photo->toolTip().isEmpty());
+
+    auto* ok = Find<QPushButton>(&about, "BitBtn1");
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_FALSE(ok->icon().isNull());
+}
+
+} // namespace

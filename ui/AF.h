@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TAboutForm;
+}
+
+// The About window, and the program's main window: closing it outside a
+// modal run ends the program.
+class TAboutForm : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TAboutForm(QWidget* parent = nullptr);
+    ~TAboutForm() override;
+
+    int exec() override;
+
+public slots:
+    void BitBtn1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::TAboutForm> ui;
+    int modalRuns_ = 0;
+};
+
+extern TAboutForm* AboutForm;
