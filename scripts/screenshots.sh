@@ -30,6 +30,14 @@ setup=$(window '^Ekzamo$')
 xdotool windowactivate --sync "$setup" key F1
 shot '^Ekzamo$' setup.png
 
+# "Помощь" - "О программе", then OK back to the setup window.
+xdotool mousemove --window "$setup" 150 10 click 1
+sleep 0.3
+xdotool key Down Down Return
+shot 'О программе' about.png
+xdotool key Return
+sleep 0.3
+
 xdotool key F3
 sleep 1
 xdotool type --delay 20 informatics.txt
