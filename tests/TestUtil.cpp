@@ -4,6 +4,7 @@
 #include "engine/Ansi.h"
 #include "engine/Ques.h"
 
+#include <QDir>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,17 @@ TempFolder::TempFolder()
 {
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
+}
+
+TempCurrentFolder::TempCurrentFolder()
+    : old_(QDir::currentPath())
+{
+    QDir::setCurrent(QString::fromStdString(Path("")));
+}
+
+TempCurrentFolder::~TempCurrentFolder()
+{
+    QDir::setCurrent(old_);
 }
 
 std::string TempFolder::Path(const std::string& name) const

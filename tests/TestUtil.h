@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <QTemporaryDir>
 #include <string>
 
@@ -17,6 +18,16 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// A scratch folder that is the current folder for its lifetime.
+class TempCurrentFolder : public TempFolder {
+public:
+    TempCurrentFolder();
+    ~TempCurrentFolder();
+
+private:
+    QString old_;
 };
 
 std::string ReadBytes(const std::string& path);

@@ -31,9 +31,7 @@ protected:
     void SetUp() override
     {
         ResetEngine();
-        oldDir = QDir::currentPath();
         folder = QString::fromStdString(tmp.Path(""));
-        QDir::setCurrent(folder);
         form = std::make_unique<TForm7>();
     }
 
@@ -42,7 +40,6 @@ protected:
         test.reset();
         form.reset();
         ResetEngine();
-        QDir::setCurrent(oldDir);
     }
 
     template <class T>
@@ -68,8 +65,7 @@ protected:
         return tmp.Write(name, Cp("Сколько будет 2 + 2?\r\n3\r\n2\r\n3\r\n4\r\n5\r\n"));
     }
 
-    TempFolder tmp;
-    QString oldDir;
+    TempCurrentFolder tmp;
     QString folder;
     DialogAnswerer answers;
     std::unique_ptr<TForm7> form;

@@ -47,15 +47,12 @@ protected:
     void SetUp() override
     {
         ResetEngine();
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(tmp.Path("")));
     }
 
     void TearDown() override
     {
         window.reset();
         ResetEngine();
-        QDir::setCurrent(oldDir);
     }
 
     // Chooses the test file as the setup window would, then opens the window.
@@ -98,8 +95,7 @@ protected:
     void Confirm() { QTest::mouseClick(Control<QPushButton>("Yes"), Qt::LeftButton); }
     void Skip() { QTest::mouseClick(Control<QPushButton>("Miss"), Qt::LeftButton); }
 
-    TempFolder tmp;
-    QString oldDir;
+    TempCurrentFolder tmp;
     DialogAnswerer answers;
     std::unique_ptr<TMF> window;
 };

@@ -72,14 +72,12 @@ void Click(QWidget* window, const char* button)
 
 // Runs the whole program as the student would: the setup window's run is
 // handled by `setup`, and `running` runs once the program's own event loop is
-// up with no modal window open.
+// up, with the main window shown and no modal window open.
 class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetEngine();
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(QString::fromStdString(tmp.Path("")));
         answers.onDialog = [this](QDialog* dialog) {
             if (dialog == Form7 && setup)
                 setup(Form7);
@@ -93,7 +91,6 @@ protected:
     void TearDown() override
     {
         ResetEngine();
-        QDir::setCurrent(oldDir);
     }
 
     std::string WriteTest(int questions)
@@ -118,20 +115,29 @@ protected:
         QTimer poll;
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QThread::currentThread()->loopLevel() != 1 || QApplication::activeModalWidget())
+            // The start-up's own splash window is made last, right before the
+            // event loop, which begins by showing the main window.
+            const bool started = Splash && !Splash->parent() && AboutForm->isVisible();
+            if (!started || QApplication::activeModalWidget())
                 return;
             poll.stop();
             if (running)
                 running();
         });
         poll.start();
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the program did not end";
+            QCoreApplication::exit(1);
+        });
+        stuck.start(20000);
         return RunProgram();
     }
 
     bool ResultsWritten() const { return QFile::exists(QString::fromStdString(tmp.Path("algebra.out"))); }
 
-    TempFolder tmp;
-    QString oldDir;
+    TempCurrentFolder tmp;
     DialogAnswerer answers;
     std::function<void(TForm7*)> setup;
     std::function<void(QDialog*)> other;
@@ -145,21 +151,18 @@ TEST_F(StartUp, WindowsAreMadeInOrderAndTheSetupPhaseRunsInsideTheTestWindowsCre
     const std::string path = WriteTest(3);
     bool sawSetup = false;
     ShowWatch about;
-    setup = [&](TForm7* form) {
+    setup = [&](TForm7*) {
         sawSetup = true;
+        ASSERT_NE(AboutForm, nullptr);
         AboutForm->installEventFilter(&about);
-        EXPECT_NE(AboutForm, nullptr);
         EXPECT_FALSE(AboutForm->isVisible());
         EXPECT_NE(MF, nullptr) << "the test window is reachable during its own creation";
         EXPECT_FALSE(MF->isVisible());
         EXPECT_EQ(Splash, nullptr);
         EXPECT_EQ(QuestionCount, 0) << "nothing loaded before the setup window closes";
         StartWith(path);
-        (void)form;
     };
-    bool aboutShown = false;
     running = [&] {
-        aboutShown = AboutForm->isVisible();
         EXPECT_EQ(QuestionCount, 3);
         EXPECT_TRUE(MF->isVisible());
         ASSERT_NE(Splash, nullptr);
@@ -176,7 +179,7 @@ TEST_F(StartUp, WindowsAreMadeInOrderAndTheSetupPhaseRunsInsideTheTestWindowsCre
     };
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(sawSetup);
-    EXPECT_TRUE(aboutShown && about.shownInMainLoop) << "the main window is shown as the event loop starts";
+    EXPECT_TRUE(about.shownInMainLoop) << "the main window is shown as the event loop starts";
     // Offscreen every window shown becomes active; on a display the attribute
     // keeps the keyboard with the test window.
     EXPECT_TRUE(about.withoutActivating);
@@ -306,7 +309,11 @@ TEST_F(FromTheSetupWindow, AboutRunsModallyAndReturnsWithTheSettingsKept)
         EXPECT_EQ(Find<QTimeEdit>(form, "DateTimePicker1")->time(), QTime(0, 25, 0));
         Click(form, "Button2");
     };
-    running = [&] { Click(MF, "BitBtn1"); };
+    running = [&] {
+        EXPECT_TRUE(AboutForm->isVisible());
+        EXPECT_FALSE(AboutForm->isModal()) << "shown as the main window, it blocks nothing";
+        Click(MF, "BitBtn1");
+    };
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(aboutRuns, 2);
     EXPECT_EQ(answers.Texts(), QStringList {Score(0, 1)}) << "the program went on to the test";

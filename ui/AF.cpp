@@ -31,8 +31,7 @@ TAboutForm::TAboutForm(QWidget* parent)
     ui->setupUi(this);
     setFixedSize(size());
     CentreOnDesktop(this, QSize(579, 281));
-    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
-    SetPixelFont(this, Face::Dialog, 11);
+    SetWindowDefaults(this);
 
     SetPixelFont(ui->Label1, Face::Arial, 16, true);
     SetColour(ui->Label1, QColor(0x80, 0, 0));

@@ -70,6 +70,12 @@ QIcon OkGlyph()
     return QIcon(Asset(QStringLiteral("ok.png")));
 }
 
+void SetWindowDefaults(QWidget* window)
+{
+    window->setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
+    SetPixelFont(window, Face::Dialog, 11);
+}
+
 void CentreOnDesktop(QWidget* window, const QSize& outer)
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

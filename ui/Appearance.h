@@ -23,5 +23,9 @@ QIcon Glyph(const QString& normal, const QString& disabled);
 // The glyph of the standard OK button.
 QIcon OkGlyph();
 
+// Gives a window the program's icon and the default font, MS Sans Serif
+// 11 px high.
+void SetWindowDefaults(QWidget* window);
+
 // Places a window of the given outer size in the middle of the desktop.
 void CentreOnDesktop(QWidget* window, const QSize& outer);

@@ -46,8 +46,7 @@ TForm7::TForm7(QWidget* parent)
     ui->setupUi(this);
     layout()->setMenuBar(ui->MainMenu1);
     move(208, 561);
-    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
-    SetPixelFont(this, Face::Dialog, 11);
+    SetWindowDefaults(this);
 
     QPalette face = ui->Memo1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));

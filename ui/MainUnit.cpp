@@ -43,9 +43,7 @@ TMF::TMF(QWidget* parent)
     MF = this;
     ui->setupUi(this);
     move(207, 411);
-    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
-
-    SetPixelFont(this, Face::Dialog, 11);
+    SetWindowDefaults(this);
     SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
     SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
     SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);

@@ -17,8 +17,7 @@ TSplash::TSplash(QWidget* parent)
     ui->setupUi(this);
     setFixedSize(size());
     CentreOnDesktop(this, size());
-    setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
-    SetPixelFont(this, Face::Dialog, 11);
+    SetWindowDefaults(this);
 
     ui->Image1->setPixmap(Asset(QStringLiteral("title.png")));
     ui->BitBtn1->setIcon(OkGlyph());
