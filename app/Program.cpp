@@ -34,11 +34,11 @@ int RunProgram()
     // The main window is shown as the event loop starts, beside the test
     // window, which keeps the keyboard: a key meant for the test must not
     // reach the main window's OK and end the program.
-    TAboutForm* main = about.get();
-    QTimer::singleShot(0, main, [main] {
-        main->setAttribute(Qt::WA_ShowWithoutActivating);
-        main->show();
-        main->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    TAboutForm* mainWindow = about.get();
+    QTimer::singleShot(0, mainWindow, [mainWindow] {
+        mainWindow->setAttribute(Qt::WA_ShowWithoutActivating);
+        mainWindow->show();
+        mainWindow->setAttribute(Qt::WA_ShowWithoutActivating, false);
     });
     return QApplication::exec();
 }
