@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <string>
 
 // Puts the engine's tables and the settings back to their start-up state.
@@ -29,6 +31,15 @@ public:
 private:
     QString old_;
 };
+
+// A window's control by its object name; a missing one fails the test.
+template <class T>
+T* Find(const QObject* window, const char* name)
+{
+    T* control = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
 
 std::string ReadBytes(const std::string& path);
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "tests/TestUtil.h"
 #include "ui/AF.h"
 
 #include <QLabel>
@@ -6,14 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-template <class T>
-T* Find(QWidget* window, const char* name)
-{
-    T* control = window->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
 
 TEST(AboutWindow, ShowsTheProgramsTextsLogoAndPhotograph)
 {

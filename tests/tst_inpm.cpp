@@ -45,9 +45,7 @@ protected:
     template <class T>
     T* Control(const char* name) const
     {
-        T* control = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
+        return Find<T>(form.get(), name);
     }
 
     void Click(const char* button) { QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton); }

@@ -65,9 +65,7 @@ protected:
     template <class T>
     T* Control(const char* name) const
     {
-        T* control = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
+        return Find<T>(window.get(), name);
     }
 
     QString Caption(const char* name) const

@@ -57,14 +57,6 @@ protected:
     }
 };
 
-template <class T>
-T* Find(QWidget* window, const char* name)
-{
-    T* control = window->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
 void Click(QWidget* window, const char* button)
 {
     QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton);
