@@ -11,6 +11,7 @@ namespace {
 TEST(AboutWindow, ShowsTheProgramsTextsLogoAndPhotograph)
 {
     TAboutForm about;
+    about.show();
     EXPECT_EQ(AboutForm, &about);
     EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе..."));
     EXPECT_EQ(about.size(), QSize(571, 247));
@@ -37,6 +38,18 @@ TEST(AboutWindow, ShowsTheProgramsTextsLogoAndPhotograph)
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     EXPECT_TRUE(ok->isDefault());
     EXPECT_FALSE(ok->icon().isNull());
+}
+
+TEST(AboutWindow, IsPutTogetherOnceHoweverOftenItIsShown)
+{
+    TAboutForm about;
+    for (int k = 0; k < 3; ++k) {
+        about.show();
+        about.hide();
+    }
+    about.show();
+    EXPECT_EQ(about.findChildren<QPushButton*>(QStringLiteral("BitBtn1")).size(), 1);
+    EXPECT_EQ(about.size(), QSize(571, 247));
 }
 
 } // namespace

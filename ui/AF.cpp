@@ -25,9 +25,37 @@ void SetColour(QWidget* widget, const QColor& colour)
 
 TAboutForm::TAboutForm(QWidget* parent)
     : QDialog(parent)
-    , ui(std::make_unique<Ui::TAboutForm>())
 {
     AboutForm = this;
+}
+
+TAboutForm::~TAboutForm()
+{
+    if (AboutForm == this)
+        AboutForm = nullptr;
+}
+
+int TAboutForm::exec()
+{
+    ++modalRuns_;
+    const int result = QDialog::exec();
+    --modalRuns_;
+    return result;
+}
+
+void TAboutForm::setVisible(bool visible)
+{
+    // The window is made long before it is first shown, and its fonts and
+    // pictures cost more at start-up than the whole setup window: they are
+    // put together when it is first shown.
+    if (visible && !ui)
+        Dress();
+    QDialog::setVisible(visible);
+}
+
+void TAboutForm::Dress()
+{
+    ui = std::make_unique<Ui::TAboutForm>();
     ui->setupUi(this);
     setFixedSize(size());
     CentreOnDesktop(this, QSize(579, 281));
@@ -55,20 +83,6 @@ TAboutForm::TAboutForm(QWidget* parent)
     Guard([this] {
         ui->Image2->setPixmap(QPixmap::fromImage(DecodeJpeg(AssetBytes(QStringLiteral("photo.jpg")))));
     });
-}
-
-TAboutForm::~TAboutForm()
-{
-    if (AboutForm == this)
-        AboutForm = nullptr;
-}
-
-int TAboutForm::exec()
-{
-    ++modalRuns_;
-    const int result = QDialog::exec();
-    --modalRuns_;
-    return result;
 }
 
 void TAboutForm::BitBtn1Click()

@@ -18,6 +18,7 @@ public:
     ~TAboutForm() override;
 
     int exec() override;
+    void setVisible(bool visible) override;
 
 public slots:
     void BitBtn1Click();
@@ -27,6 +28,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Dress();
+
     std::unique_ptr<Ui::TAboutForm> ui;
     int modalRuns_ = 0;
 };

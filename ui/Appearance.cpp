@@ -14,26 +14,46 @@ static bool InitAssets()
     return true;
 }
 
-void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic)
+namespace {
+
+// The first of the faces that is installed, else the system's own. One family
+// that is sure to be there spares Qt a search for fallbacks for each missing
+// one, which costs more at start-up than everything else the fonts need.
+QString InstalledFamily(std::initializer_list<QString> wanted)
+{
+    for (const QString& family : wanted)
+        if (QFontDatabase::hasFamily(family))
+            return family;
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+const QString& FamilyOf(Face face)
 {
     // Where the classic fonts are missing, faces with the same metrics keep
     // the captions within their fixed-size controls. MS Sans Serif is closest
     // to Arial's metrics.
-    QStringList families;
     switch (face) {
+    case Face::Arial: {
+        static const QString family = InstalledFamily({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+        return family;
+    }
+    case Face::TimesNewRoman: {
+        static const QString family =
+            InstalledFamily({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
+        return family;
+    }
     case Face::Dialog:
-        families = {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")};
-        break;
-    case Face::Arial:
-        families = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
-        break;
-    case Face::TimesNewRoman:
-        families = {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")};
         break;
     }
-    families << QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    QFont font;
-    font.setFamilies(families);
+    static const QString family = InstalledFamily({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    return family;
+}
+
+} // namespace
+
+void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic)
+{
+    QFont font(FamilyOf(face));
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);
@@ -58,16 +78,17 @@ QByteArray AssetBytes(const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Icons made from files decode their pictures only when first drawn.
 QIcon Glyph(const QString& normal, const QString& disabled)
 {
-    QIcon icon(Asset(normal));
-    icon.addPixmap(Asset(disabled), QIcon::Disabled);
+    QIcon icon(AssetPath(normal));
+    icon.addFile(AssetPath(disabled), QSize(), QIcon::Disabled);
     return icon;
 }
 
 QIcon OkGlyph()
 {
-    return QIcon(Asset(QStringLiteral("ok.png")));
+    return QIcon(AssetPath(QStringLiteral("ok.png")));
 }
 
 void SetWindowDefaults(QWidget* window)

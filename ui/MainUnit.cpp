@@ -44,12 +44,6 @@ TMF::TMF(QWidget* parent)
     ui->setupUi(this);
     move(207, 411);
     SetWindowDefaults(this);
-    SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
-    SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
-    SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);
-    for (QAbstractButton* option : ui->Otvety->buttons())
-        SetPixelFont(option, Face::TimesNewRoman, 16);
-    SetPixelFont(ui->TimePanel, Face::Dialog, 13);
     QPalette black = ui->TimePanel->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     ui->TimePanel->setPalette(black);
@@ -79,6 +73,22 @@ TMF::~TMF()
 {
     if (MF == this)
         MF = nullptr;
+}
+
+void TMF::setVisible(bool visible)
+{
+    // The setup window is shown first, from the constructor; the faces it
+    // does not use are matched when this window is first shown.
+    if (visible && !dressed_) {
+        dressed_ = true;
+        SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
+        SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
+        SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);
+        for (QAbstractButton* option : ui->Otvety->buttons())
+            SetPixelFont(option, Face::TimesNewRoman, 16);
+        SetPixelFont(ui->TimePanel, Face::Dialog, 13);
+    }
+    QWidget::setVisible(visible);
 }
 
 void SelectTestFile(const std::string& path)

@@ -30,6 +30,8 @@ public:
 
     QTimer* Timer1 = nullptr;
 
+    void setVisible(bool visible) override;
+
 public slots:
     void FormCreate();
     void YesClick();
@@ -53,6 +55,7 @@ private:
     bool ordered_ = false;
     bool finishing_ = false;
     bool finished_ = false;
+    bool dressed_ = false;
 };
 
 extern TMF* MF;

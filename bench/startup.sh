@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Start-up against a bare Qt Widgets window: the time from a process's start
+# to its first window being mapped on Xvfb (no window manager) and the peak
+# resident memory at that moment, medians of interleaved runs.
+# Usage: bench/startup.sh [RUNS]   (default 11)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-11}
+. "$root/scripts/deps.sh"
+ekzamo_install xvfb xauth x11-utils libx11-dev
+
+build="$root/build-bench"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target Ekzamo bare_window mapwait >/dev/null
+
+work=$(mktemp -d)
+display=:$((70 + RANDOM % 20))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break || sleep 0.1
+done
+export XDG_RUNTIME_DIR=$work
+export QT_QPA_PLATFORM=xcb
+
+measure() { (cd "$work" && "$build/bench/mapwait" "$@"); }
+# One untimed run each fills the caches both will find warm.
+measure "$build/Ekzamo" >/dev/null
+measure "$build/bench/bare_window" >/dev/null
+for i in $(seq "$runs"); do
+    measure "$build/Ekzamo" >>"$work/ekzamo"
+    measure "$build/bench/bare_window" >>"$work/bare"
+done
+
+median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
+et=$(median "$work/ekzamo" 1); em=$(median "$work/ekzamo" 2)
+bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2)
+printf 'Medians of %d runs on %s\n' "$runs" "$display"
+printf '  Ekzamo:      %8.1f ms  %8d KiB\n' "$et" "$em"
+printf '  bare window: %8.1f ms  %8d KiB\n' "$bt" "$bm"
+awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" \
+    'BEGIN { printf "  ratio:       %8.2f     %8.2f\n", et / bt, em / bm }'
