@@ -43,10 +43,12 @@ TForm7::TForm7(QWidget* parent)
     , ui(std::make_unique<Ui::TForm7>())
 {
     Form7 = this;
+    // The font first, so that the memo lays out its text in one face only:
+    // each face costs the first window time at start-up.
+    SetWindowDefaults(this);
     ui->setupUi(this);
     layout()->setMenuBar(ui->MainMenu1);
     move(208, 561);
-    SetWindowDefaults(this);
 
     QPalette face = ui->Memo1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
