@@ -2,7 +2,7 @@
 # Sourced by the other scripts: installs the Debian packages they need.
 
 ekzamo_install() {
-    local wanted=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev
+    local wanted=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libjpeg62-turbo-dev libfontconfig-dev
                   qt6-translations-l10n libgtest-dev libbenchmark-dev fonts-liberation2 "$@")
     local missing=()
     for p in "${wanted[@]}"; do
