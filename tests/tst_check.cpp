@@ -115,8 +115,8 @@ TEST_F(CheckFile, ExtraOptionsNameTheOddsOfLosingTheRightOne)
 {
     const TCheckReport report = Check("Q\n8\n1\n1\n2\n3\n4\n5\n6\n7\n8\n");
     ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_EQ(report.warnings[0].text, "вариантов ответа 8, а показываются только 5: при каждом запуске 3 "
-        "из них, выбранные случайно, пропадут, и с ними правильный ответ с вероятностью 3/8");
+    EXPECT_EQ(report.warnings[0].text, "вариантов ответа 8, а показываются только 5: лишние (3) при каждом "
+        "запуске выбираются случайно и пропадают, правильный ответ пропадает с вероятностью 3/8");
 }
 
 TEST_F(CheckFile, BadNumberQuotesTheRunAndNamesTheEmptyLineBeforeIt)
