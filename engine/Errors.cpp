@@ -54,6 +54,14 @@ std::string Format(const char* pattern, const std::string& a, const std::string&
     return out;
 }
 
+std::string AsShown(std::string message)
+{
+    // A byte of a multi-byte UTF-8 sequence is above '.' as its character is.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        message += '.';
+    return message;
+}
+
 int IoCodeFromErrno(int err, const std::string& path)
 {
     switch (err) {

@@ -58,6 +58,10 @@ public:
 // Fills a message's single "%s" or "%d" placeholders in order.
 std::string Format(const char* pattern, const std::string& a, const std::string& b = {});
 
+// A message as the error box shows it: with "." added when its last
+// character comes after "." in code order.
+std::string AsShown(std::string message);
+
 // Maps a Linux errno to the Windows error code reported for it. `path` tells a
 // missing file from a missing folder on the way to it.
 int IoCodeFromErrno(int err, const std::string& path);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Messages.h"
 
+#include "engine/Errors.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -36,10 +38,7 @@ void ShowMessage(const QString& text)
 
 void HandleException(const std::exception& error)
 {
-    QString text = QString::fromUtf8(error.what());
-    if (!text.isEmpty() && text.back() > u'.')
-        text += u'.';
-    ShowBox(QMessageBox::Critical, text);
+    ShowBox(QMessageBox::Critical, QString::fromUtf8(AsShown(error.what())));
 }
 
 void HandleUnknownException()

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// ekzamo-check FILE...: the teacher's check of test files before a test.
+// Output is UTF-8 for the terminal: the tool's own texts are UTF-8, text
+// quoted from a test is converted from Windows-1251, and file names are
+// printed as the native paths they were given as.
+#include "engine/Check.h"
+#include "engine/Errors.h"
+
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char* argv[])
+{
+    std::vector<std::string> files;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && (arg == "-h" || arg == "--help")) {
+            std::cout << CheckMsg::Help;
+            return 0;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            std::cerr << Format(CheckMsg::UnknownOption, arg);
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::cerr << CheckMsg::NoFile;
+        return 2;
+    }
+
+    int status = 0;
+    for (const std::string& name : files) {
+        try {
+            const TCheckReport report = CheckTest(name);
+            std::cout << SummaryLine(name, report) << '\n';
+            for (const TCheckWarning& warning : report.warnings)
+                std::cout << WarningLine(name, warning) << '\n';
+            if (!report.warnings.empty() && status == 0)
+                status = 1;
+        } catch (const std::exception& error) {
+            std::cerr << name << ": " << AsShown(error.what()) << '\n';
+            status = 2;
+        }
+    }
+    std::cout.flush();
+    return std::cout ? status : 2;
+}

@@ -1,0 +1,294 @@
+// SPDX-License-Identifier: MIT
+#include "engine/Check.h"
+
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/TestReader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fcntl.h>
+#include <initializer_list>
+#include <string_view>
+#include <sys/file.h>
+
+namespace {
+
+constexpr std::uint64_t NotRead = ~std::uint64_t(0);
+constexpr char CtrlZ = 26;
+constexpr std::size_t NumberLimit = 32;
+
+std::string Fill(const char* pattern, std::initializer_list<std::string> args)
+{
+    std::string out;
+    auto next = args.begin();
+    for (const char* p = pattern; *p; ++p) {
+        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next != args.end()) {
+            out += *next++;
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+std::string N(long long value)
+{
+    return std::to_string(value);
+}
+
+const char* Plural(unsigned n, const char* const (&words)[3])
+{
+    if (n % 10 == 1 && n % 100 != 11)
+        return words[0];
+    if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14))
+        return words[1];
+    return words[2];
+}
+
+bool IsBlank(unsigned char c)
+{
+    return c <= ' ';
+}
+
+// What a student would see as nothing at all.
+bool Blank(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsBlank(static_cast<unsigned char>(c)); });
+}
+
+// Strictly valid UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool ValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0)
+                low = 0xA0;
+            if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0)
+                low = 0x90;
+            if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char b = static_cast<unsigned char>(bytes[i + k]);
+            if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+class TChecker {
+public:
+    explicit TChecker(std::string bytes)
+        : bytes_(std::move(bytes))
+    {
+        starts_.push_back(0);
+        for (std::size_t i = 0; i < bytes_.size(); ++i)
+            if (bytes_[i] == '\n')
+                starts_.push_back(i + 1);
+    }
+
+    void Warn(std::uint64_t offset, std::string text)
+    {
+        report_.warnings.push_back({LineOf(offset), std::move(text)});
+    }
+
+    // A question group read whole.
+    void Group(const TQuestion& q, const TGroupPlaces& p);
+    void BadNumber(const TQuestion& q, const TGroupPlaces& p);
+    void Bytes(std::uint64_t end, bool stopped);
+
+    TCheckReport Done()
+    {
+        std::stable_sort(report_.warnings.begin(), report_.warnings.end(),
+            [](const TCheckWarning& a, const TCheckWarning& b) { return a.line < b.line; });
+        return std::move(report_);
+    }
+
+private:
+    std::size_t LineOf(std::uint64_t offset) const
+    {
+        return std::size_t(std::upper_bound(starts_.begin(), starts_.end(), offset) - starts_.begin());
+    }
+
+    bool AtEof(std::uint64_t offset) const { return offset >= bytes_.size(); }
+
+    bool BlankFrom(std::uint64_t offset) const
+    {
+        return Blank(std::string_view(bytes_).substr(std::min<std::uint64_t>(offset, bytes_.size())));
+    }
+
+    void CheckWrapped(const TNumberPlace& number)
+    {
+        if (number.value < 0 || number.value > 255)
+            Warn(number.offset, Fill(CheckMsg::Wrapped, {N(number.value), N(std::uint8_t(number.value))}));
+    }
+
+    TCheckReport report_;
+    std::string bytes_;
+    std::vector<std::uint64_t> starts_; // offset of each line's first byte
+};
+
+void TChecker::Group(const TQuestion& q, const TGroupPlaces& p)
+{
+    ++report_.questions;
+    // Nothing but blank lines left: the reader still makes a question of them.
+    if (BlankFrom(p.text)) {
+        Warn(p.text, CheckMsg::TrailingEmpty);
+        return;
+    }
+    if (Blank(q.Text))
+        Warn(p.text, CheckMsg::EmptyWording);
+    if (AtEof(p.count.offset) || AtEof(p.correct.offset)) {
+        Warn(p.text, CheckMsg::CutShort);
+        return;
+    }
+    CheckWrapped(p.count);
+    CheckWrapped(p.correct);
+    const unsigned count = q.OptionCount;
+    const unsigned correct = std::uint8_t(p.correct.value);
+    if (count < 2)
+        Warn(p.count.offset, Fill(CheckMsg::FewOptions, {N(count)}));
+    if (correct == 0)
+        Warn(p.correct.offset, CheckMsg::CorrectZero);
+    else if (correct > count)
+        Warn(p.correct.offset, Fill(CheckMsg::CorrectAboveCount, {N(correct), N(count)}));
+    // Options are shuffled before those past the fifth position are dropped,
+    // so which ones are lost is new on every run.
+    if (count > 5) {
+        const std::string lost = N(count - 5);
+        if (correct >= 1 && correct <= count)
+            Warn(p.options[5], Fill(CheckMsg::ExtraOptions, {N(count), lost, lost, N(count)}));
+        else
+            Warn(p.options[5], Fill(CheckMsg::ExtraOptionsNoRight, {N(count), lost}));
+    }
+    if (!p.options.empty() && AtEof(p.options.back()))
+        Warn(p.text, CheckMsg::CutShort);
+}
+
+void TChecker::BadNumber(const TQuestion& q, const TGroupPlaces& p)
+{
+    const bool isCount = p.correct.offset == NotRead;
+    const std::uint64_t at = isCount ? p.count.offset : p.correct.offset;
+    std::string run;
+    for (std::uint64_t i = at; i < bytes_.size() && !IsBlank(static_cast<unsigned char>(bytes_[i]))
+         && run.size() < NumberLimit; ++i)
+        run += bytes_[i];
+    std::string text = Fill(CheckMsg::BadNumber, {Msg::InvalidInput,
+        isCount ? CheckMsg::ExpectedCount : CheckMsg::ExpectedCorrect, FromAnsi(run).toStdString()});
+    if (isCount && Blank(q.Text) && LineOf(p.text) < LineOf(at))
+        text += Fill(CheckMsg::BadNumberCause, {N(LineOf(p.text))});
+    Warn(at, std::move(text));
+}
+
+// What the reader passes over without a trace: Ctrl-Z, encodings, line ends.
+void TChecker::Bytes(std::uint64_t end, bool stopped)
+{
+    if (!stopped && end < bytes_.size() && !BlankFrom(end))
+        Warn(end, CheckMsg::CtrlZEndsFile);
+
+    std::size_t lastCut = 0;
+    for (std::size_t i = 0; i < end && i < bytes_.size(); ++i) {
+        if (bytes_[i] != CtrlZ || LineOf(i) == lastCut)
+            continue;
+        std::size_t k = i + 1;
+        while (k < bytes_.size() && bytes_[k] != '\n' && IsBlank(static_cast<unsigned char>(bytes_[k])))
+            ++k;
+        if (k < bytes_.size() && bytes_[k] != '\n') {
+            lastCut = LineOf(i);
+            Warn(i, CheckMsg::CtrlZInLine);
+        }
+    }
+
+    const auto nonAscii = std::find_if(bytes_.begin(), bytes_.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (nonAscii != bytes_.end() && ValidUtf8(bytes_))
+        Warn(std::uint64_t(nonAscii - bytes_.begin()), CheckMsg::Utf8);
+
+    long long crlf = 0, lf = 0, loneCr = 0;
+    std::uint64_t firstCrlf = NotRead, firstLf = NotRead, firstLoneCr = NotRead;
+    for (std::size_t i = 0; i < bytes_.size(); ++i) {
+        if (bytes_[i] == '\n') {
+            const bool withCr = i > 0 && bytes_[i - 1] == '\r';
+            (withCr ? crlf : lf)++;
+            std::uint64_t& first = withCr ? firstCrlf : firstLf;
+            if (first == NotRead)
+                first = i;
+        } else if (bytes_[i] == '\r' && (i + 1 == bytes_.size() || bytes_[i + 1] != '\n')) {
+            if (loneCr++ == 0)
+                firstLoneCr = i;
+        }
+    }
+    if (crlf > 0 && lf > 0)
+        Warn(lf <= crlf ? firstLf : firstCrlf, Fill(CheckMsg::MixedLineEnds, {N(crlf), N(lf)}));
+    if (loneCr > 0)
+        Warn(firstLoneCr, Fill(CheckMsg::LoneCr, {N(loneCr)}));
+}
+
+} // namespace
+
+TCheckReport CheckTest(const std::string& name)
+{
+    // Opened as the program opens a test, so a file it cannot read fails here
+    // with the same message.
+    TFile file(name, O_RDONLY, LOCK_SH, true);
+    TChecker checker(ReadWholeFile(name));
+    TTestReader reader(file);
+    unsigned started = 0;
+    bool stopped = false;
+    while (!reader.AtEnd()) {
+        if (++started == 256)
+            checker.Warn(reader.Offset(), Fill(CheckMsg::TooManyQuestions, {Msg::TooManyQuestions}));
+        TQuestion q;
+        TGroupPlaces places;
+        places.correct.offset = NotRead;
+        try {
+            ReadQuestion(reader, q, &places);
+        } catch (const EInOutError& e) {
+            if (e.ErrorCode != IoCode::InvalidInput)
+                throw;
+            checker.BadNumber(q, places);
+            stopped = true;
+            break;
+        }
+        checker.Group(q, places);
+    }
+    checker.Bytes(reader.Offset(), stopped);
+    file.Close();
+    return checker.Done();
+}
+
+std::string SummaryLine(const std::string& name, const TCheckReport& report)
+{
+    const auto warnings = unsigned(report.warnings.size());
+    std::string line = name + ": " + N(report.questions) + " " + Plural(report.questions, CheckMsg::QuestionWords) + ", ";
+    if (warnings == 0)
+        return line + CheckMsg::NoWarnings;
+    return line + N(warnings) + " " + Plural(warnings, CheckMsg::WarningWords);
+}
+
+std::string WarningLine(const std::string& name, const TCheckWarning& warning)
+{
+    return name + ":" + N(static_cast<long long>(warning.line)) + ": " + warning.text;
+}
