@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=assets
 mkdir -p "$out"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
 
 font_bold=$(fc-match -f '%{file}' 'DejaVu Sans:bold')
 font_title=$(fc-match -f '%{file}' 'Liberation Sans:bold')
@@ -66,7 +68,14 @@ convert -size 256x256 xc:none \
     -draw 'stroke-linecap round stroke-linejoin round polyline 82,130 116,164 180,84' \
     -stroke '#43a047' -strokewidth 24 \
     -draw 'stroke-linecap round stroke-linejoin round polyline 82,130 116,164 180,84' \
-    -filter Box -resize 64x64 "${png_opts[@]}" "PNG32:$out/ekzamo.png"
+    "$tmp/ekzamo-256.miff"
+convert "$tmp/ekzamo-256.miff" -filter Box -resize 64x64 "${png_opts[@]}" "PNG32:$out/ekzamo.png"
+# The desktop's icon theme sizes, from the same drawing; assets/ekzamo.svg is
+# its vector twin for the scalable size.
+mkdir -p "$out/icons"
+for size in 16 32 48 64 128 256; do
+    convert "$tmp/ekzamo-256.miff" -filter Box -resize "${size}x${size}" "${png_opts[@]}" "PNG32:$out/icons/ekzamo-$size.png"
+done
 
 # Title picture for the splash window: 493x348 true colour. The window
 # stretches it to 488x319, so everything keeps a margin from the edges.
@@ -79,8 +88,6 @@ tick_box() { # size, file: a white check-box with a green tick, transparent arou
         -draw 'stroke-linecap round stroke-linejoin round polyline 32,74 62,104 114,30' \
         -filter Box -resize "$1x$1" "png32:$2"
 }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
 heading=$tmp/heading.png
 tick_box 64 "$tmp/box.png"
 convert \( "$tmp/box.png" -background none -gravity Center -extent 82x80 \) \

@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test: once with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz target for a minute
-# when clang is there, and last the release build's suite.
+# when clang is there, the release build's suite, and last the Debian package,
+# unpacked and started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
-ekzamo_install clang libclang-rt-14-dev
+ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils xdotool
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -33,3 +34,7 @@ echo "== Release build"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+
+echo "== Debian package"
+deb=$("$root/scripts/package.sh" "$root/build")
+"$root/tests/package/tst_package.sh" "$deb"

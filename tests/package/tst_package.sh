@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Checks a built .deb: its control fields and files, the desktop entry and
+# AppStream data, and that the program it holds starts and shows the setup
+# window on an X server.
+# Usage: tests/package/tst_package.sh PACKAGE.deb
+set -euo pipefail
+deb=$(realpath "$1")
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+id=io.github.ekzamo.Ekzamo
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = ekzamo ] || fail "package name is $(field Package)"
+[ "$(field Section)" = education ] || fail "section is $(field Section)"
+depends=$(field Depends)
+echo "Depends: $depends"
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libfontconfig1 libc6 libstdc++6 \
+           qt6-qpa-plugins qt6-translations-l10n fonts-liberation2; do
+    [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "no dependency on $dep"
+done
+
+dpkg-deb -x "$deb" "$scratch/root"
+root=$scratch/root
+doc=$root/usr/share/doc/ekzamo
+expected=(usr/bin/Ekzamo usr/bin/ekzamo-check
+          "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
+          "usr/share/icons/hicolor/scalable/apps/$id.svg"
+          usr/share/doc/ekzamo/README.md usr/share/doc/ekzamo/examples/help.htxt)
+for size in 16 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
+for sample in "$(dirname "$0")"/../../examples/*; do
+    expected+=("usr/share/doc/ekzamo/examples/$(basename "$sample")")
+done
+for f in "${expected[@]}"; do
+    [ -f "$root/$f" ] || fail "missing /$f"
+done
+for size in 16 32 48 64 128 256; do
+    png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+    file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
+done
+file "$root/usr/bin/Ekzamo" | grep -q "stripped" || fail "Ekzamo is no executable"
+cmp -s "$(dirname "$0")/../../examples/help.htxt" "$doc/examples/help.htxt" || fail "help.htxt differs"
+
+desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop entry"
+grep -qx "Path=/usr/share/doc/ekzamo/examples" "$root/usr/share/applications/$id.desktop" \
+    || fail "the desktop entry does not start in the samples' folder"
+appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream data"
+
+"$root/usr/bin/ekzamo-check" "$doc/examples/geography.txt" >/dev/null || fail "ekzamo-check on a clean sample"
+
+# The installed program, started as the desktop entry starts it.
+display=:$((100 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display XDG_RUNTIME_DIR=$scratch
+unset QT_QPA_PLATFORM
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+(cd "$doc/examples" && exec "$root/usr/bin/Ekzamo") >"$scratch/log" 2>&1 &
+program=$!
+pids+=("$program")
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Ekzamo$' 2>/dev/null | head -n 1) || true
+if [ -z "$window" ]; then
+    fail "the setup window was not shown within 20 s"
+    cat "$scratch/log"
+else
+    geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
+    width=${geometry%x*}
+    [ "$width" = 869 ] || fail "the setup window is $geometry"
+    kill -0 "$program" 2>/dev/null || fail "the program ended by itself"
+    echo "The installed program showed its setup window ($geometry)."
+fi
+
+[ "$failures" -eq 0 ] && echo "Package test passed: $(basename "$deb")"
+exit $((failures > 0))
