@@ -93,7 +93,7 @@ QIcon OkGlyph()
 
 void SetWindowDefaults(QWidget* window)
 {
-    window->setWindowIcon(Asset(QStringLiteral("ekzamo.png")));
+    window->setWindowIcon(QIcon(AssetPath(QStringLiteral("ekzamo.png"))));
     SetPixelFont(window, Face::Dialog, 11);
 }
 
