@@ -40,6 +40,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormClose();
@@ -47,6 +48,7 @@ private:
     void EndProgram();
     void ShowCurrent();
     void MoveOn();
+    void ChooseOption(int k);
 
     std::unique_ptr<Ui::TMF> ui;
     // The questions are loaded and ordered: the buttons and the finish act on them.
