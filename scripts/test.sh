@@ -2,11 +2,13 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test: once with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz target for a minute
-# when clang is there, and last the release build's suite.
+# when clang is there, the release build's suite, and last whole runs of the
+# release build's program on a private X display (tests/e2e).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
-ekzamo_install clang libclang-rt-14-dev
+ekzamo_install clang libclang-rt-14-dev \
+    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -33,3 +35,8 @@ echo "== Release build"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+
+echo "== End-to-end runs on a private X display"
+e2e_start=$(date +%s)
+"$root/tests/e2e/run.sh" "$root/build/Ekzamo"
+echo "End-to-end stage: $(( $(date +%s) - e2e_start )) s"
