@@ -249,15 +249,14 @@ def check_results(folder, name, run, detailed, score_shown):
 
 def choose_file_in_dialog(program, name):
     """F3, the name typed into the file dialog, Enter."""
+    before = {w.get_name() for w in program.windows() if w is not None and showing(w)}
     key("F3")
-    wait_for(lambda: find(program.app, "dialog", None) or find(program.app, "file chooser", None), 10,
-             "the file dialog")
-    time.sleep(0.4)
+    dialog = wait_for(lambda: next((w for w in program.windows() if w is not None and showing(w)
+                                    and w.get_name() not in before), None), 10, "the file dialog")
+    time.sleep(0.3)
     type_text(name)
     key("Return")
-    wait_for(lambda: program.gone("Открыть") and not any(
-        w is not None and showing(w) and w.get_role_name() in ("file chooser",) for w in program.windows()),
-        10, "the file dialog to close")
+    wait_for(lambda: not showing(dialog), 10, "the file dialog to close")
     time.sleep(0.3)
 
 
@@ -470,11 +469,13 @@ def help_and_splash(folder):
         check(2.8 <= gone <= 6.0, f"the splash window went by itself after {gone:.1f} s")
         check(program.proc.poll() is None, "the program goes on")
 
-        # The setup window stands where it was designed to, on a screen it fits.
+        # The setup window keeps its size and stands wholly on the screen.
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", program.x_window("^Ekzamo$")],
                                   capture_output=True, text=True, timeout=10).stdout
-        values = dict(line.split("=") for line in geometry.split())
-        check(int(values["WIDTH"]) == 869, "the setup window's width")
+        values = {k: int(v) for k, v in (line.split("=") for line in geometry.split()) if k != "SCREEN"}
+        check(values["WIDTH"] == 869, f"the setup window's width {values['WIDTH']}")
+        check(0 <= values["X"] and values["X"] + values["WIDTH"] <= 1280 and 0 <= values["Y"]
+              and values["Y"] + values["HEIGHT"] <= 1024, f"the setup window on the screen: {values}")
     finally:
         program.kill()
 
