@@ -480,8 +480,57 @@ def help_and_splash(folder):
         program.kill()
 
 
+def small_screen(folder):
+    """On a 1024 x 600 screen the setup and test windows, designed for a larger
+    one, are moved onto it whole."""
+    questions = make_questions([3, 3], "scr")
+    write_test(folder, "small.txt", questions)
+    display = os.environ.get("EKZAMO_E2E_SMALL_DISPLAY", ":94")
+    started = []
+    old_display = os.environ["DISPLAY"]
+    try:
+        started.append(subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x600x24", "-nolisten", "tcp"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        os.environ["DISPLAY"] = display
+        wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True, timeout=5).returncode == 0, 10,
+                 "the small X server")
+        started.append(subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        wait_for(lambda: b"window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
+                                                        capture_output=True, timeout=5).stdout, 10, "openbox")
+        program = Program(folder)
+        started.append(program.proc)
+
+        def on_screen(title, width, height):
+            out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", program.x_window(title)],
+                                 capture_output=True, text=True, timeout=10).stdout
+            g = {k: int(v) for k, v in (line.split("=") for line in out.split())}
+            check(g["WIDTH"] == width and g["HEIGHT"] >= height, f"{title} keeps its size: {g}")
+            check(g["X"] >= 0 and g["Y"] >= 0 and g["X"] + g["WIDTH"] <= 1024 and g["Y"] + g["HEIGHT"] <= 600,
+                  f"{title} wholly on the 1024 x 600 screen: {g}")
+
+        setup_window(program)
+        on_screen("^Ekzamo$", 869, 167)
+        choose_file_in_dialog(program, "small.txt")
+        key("Tab", "Tab", "Tab", "space", "F9")
+        run = Run(program, questions)
+        run.current(1)
+        on_screen("Тесты по дисциплине", 875, 509)
+        program.activate("Тесты по дисциплине")
+        key("Tab", "Tab", "Tab", "space")  # from the first option to "Выход"
+        score = program.message()
+        key("Return")
+        program.wait_exit()
+        check_results(folder, "small.out", run, False, score)
+    finally:
+        os.environ["DISPLAY"] = old_display
+        for proc in reversed(started):
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(10)
+
+
 SCENARIOS = [typical_run, keys_only, duration_check_and_zero, exit_in_the_middle, about_closed_early,
-             help_and_splash]
+             help_and_splash, small_screen]
 
 
 def main():
