@@ -1,59 +1,77 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Takes the README's screenshots: the program runs under Xvfb with a small
-# window manager and is driven by keys, as a student would.
+# window manager and is driven by keys, as a student would; once at normal
+# scale on a 1280 x 1024 screen and once at QT_SCALE_FACTOR=2 on 2560 x 2048.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
-ekzamo_install xvfb xauth openbox xdotool imagemagick
+ekzamo_install xvfb xauth openbox xdotool imagemagick x11-utils
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target Ekzamo >/dev/null
 mkdir -p "$root/docs"
 
-export DISPLAY=:97
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-sleep 1
-openbox >/dev/null 2>&1 &
-sleep 1
+pids=()
+trap 'for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done' EXIT
 
-cd "$root/examples"
-"$root/build/Ekzamo" >/dev/null 2>&1 &
-app=$!
-trap 'kill $app $xvfb 2>/dev/null' EXIT
+# Waits up to ten seconds for a visible window of that title.
+window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$id" ] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    echo "no window $1" >&2
+    return 1
+}
+shot() { sleep 0.8; import -frame -window "$(window "$1")" "$root/docs/$2"; }
 
-window() { xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
-shot() { sleep 0.7; import -frame -window "$(window "$1")" "$root/docs/$2"; }
+# Takes the four screenshots on display $1 of size $2 at scale $3, naming
+# them with suffix $4.
+take() {
+    export DISPLAY=$1
+    Xvfb "$DISPLAY" -screen 0 "$2x24" -nolisten tcp >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 1
 
-setup=$(window '^Ekzamo$')
-xdotool windowactivate --sync "$setup" key F1
-shot '^Ekzamo$' setup.png
+    cd "$root/examples"
+    rm -f informatics.out
+    QT_SCALE_FACTOR=$3 "$root/build/Ekzamo" >/dev/null 2>&1 &
+    local app=$!
+    pids+=($app)
 
-# "Помощь" - "О программе", then OK back to the setup window.
-xdotool mousemove --window "$setup" 150 10 click 1
-sleep 0.3
-xdotool key Down Down Return
-shot 'О программе' about.png
-xdotool key Return
-sleep 0.3
+    xdotool windowactivate --sync "$(window '^Ekzamo$')" key F1
+    shot '^Ekzamo$' "setup$4.png"
 
-xdotool key F3
-sleep 1
-xdotool type --delay 20 informatics.txt
-xdotool key Escape Return   # close the name completer, then open the file
-sleep 0.5
-xdotool windowactivate --sync "$setup"
-eval "$(xdotool getwindowgeometry --shell "$setup")"
-# "Ввод времени", below the menu bar, then F9 to start.
-xdotool mousemove --window "$setup" 665 $((HEIGHT - 147 + 124)) click 1
-sleep 0.3
-xdotool key F9
+    # "Помощь" - "О программе" by keys, then OK back to the setup window.
+    xdotool key alt Right Right Down Down Return
+    shot 'О программе' "about$4.png"
+    xdotool key Return
+    sleep 0.3
 
-test=$(window 'Тесты по дисциплине')
-xdotool windowactivate --sync "$test"
-sleep 1.5
-# The second option.
-xdotool mousemove --window "$test" 40 $((152 + 84 + 28)) click 1
-shot 'Тесты по дисциплине' test.png
-kill $app
+    xdotool key F3
+    sleep 1
+    xdotool type --delay 20 informatics.txt
+    xdotool key Return
+    sleep 0.5
+    xdotool windowactivate --sync "$(window '^Ekzamo$')"
+    # Tab to the time picker, on to "Ввод времени", press it; F9 starts.
+    xdotool key Tab Tab Tab space F9
+
+    xdotool windowactivate --sync "$(window 'Тесты по дисциплине')"
+    sleep 1.5
+    xdotool key 2
+    shot 'Тесты по дисциплине' "test$4.png"
+    # Past "Пропустить" and "Подтвердить" to "Выход": the score.
+    xdotool key Tab Tab Tab space
+    shot '^Ekzamo$' "score$4.png"
+    xdotool key Return
+    for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    rm -f informatics.out
+}
+
+take :97 1280x1024 1 ""
+take :98 2560x2048 2 "@2x"

@@ -2,12 +2,14 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test: once with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz target for a minute
-# when clang is there, the release build's suite, and last the Debian package,
-# unpacked and started.
+# when clang is there, the release build's suite, whole runs of the release
+# build's program on a private X display (tests/e2e), and last the Debian
+# package, unpacked and started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
-ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream xvfb xauth x11-utils xdotool
+ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream \
+    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -34,6 +36,11 @@ echo "== Release build"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+
+echo "== End-to-end runs on a private X display"
+e2e_start=$(date +%s)
+"$root/tests/e2e/run.sh" "$root/build/Ekzamo"
+echo "End-to-end stage: $(( $(date +%s) - e2e_start )) s"
 
 echo "== Debian package"
 deb=$("$root/scripts/package.sh" "$root/build")

@@ -6,12 +6,15 @@
 #include "ui/INPM.h"
 #include "ui/MainUnit.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -252,6 +255,104 @@ TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)
     picker->setCurrentSection(QDateTimeEdit::HourSection);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>("Button3"));
+}
+
+TEST_F(SetupWindow, TabReachesEveryControlInOrderByTheKeyItself)
+{
+    ShowActive();
+    QStringList order;
+    for (int i = 0; i < 7; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (QStringList {QStringLiteral("Button1"), QStringLiteral("Button2"),
+                                   QStringLiteral("DateTimePicker1"), QStringLiteral("Button3"),
+                                   QStringLiteral("Memo1"), QStringLiteral("CheckBox1"), QStringLiteral("Button1")}));
+    EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->toPlainText(), QStringLiteral("Инструкция по программе - нажмите F1"))
+        << "Tab leaves the memo as it was";
+}
+
+TEST_F(SetupWindow, ATimeIsTypedAsIntoAnyTimeField)
+{
+    struct Case {
+        const char* keys;
+        bool overAll; // typed over the whole text (Ctrl+A), else into the field at hand
+        QTime shown;
+    } cases[] = {
+        {"0:30:00", true, QTime(0, 30)},   {"0:30", true, QTime(0, 30)},
+        {"0:05:00", true, QTime(0, 5)},    {"003000", true, QTime(0, 30)},
+        {"1:2:3", true, QTime(1, 2, 3)},   {"12:45:30", true, QTime(12, 45, 30)},
+        {"9", true, QTime(9, 0)},          {"23:59:59", true, QTime(23, 59, 59)},
+        {"0:7:", true, QTime(0, 7)},       {"2", false, QTime(2, 10)},
+        {"0:45", false, QTime(0, 45)},     {"::30", false, QTime(1, 10, 30)},
+    };
+    ShowActive();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        picker->setTime(QTime(1, 10));
+        Control<QWidget>("Button2")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(picker->hasFocus());
+        if (c.overAll)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(c.keys));
+        EXPECT_EQ(picker->time(), c.shown);
+        EXPECT_EQ(picker->text(), c.shown.toString(QStringLiteral("H:mm:ss")));
+    }
+
+    // The typed time is what "Ввод времени" takes; the arrow keys still step
+    // the field the typing has moved on to.
+    picker->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0:30"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "0:30:01");
+}
+
+TEST_F(SetupWindow, TheFocusedTimePickerShowsAFrame)
+{
+    ShowActive();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    const QColor frame = picker->palette().color(QPalette::Highlight);
+    auto edge = [&] {
+        const QImage shot = picker->grab().toImage();
+        const double scale = shot.devicePixelRatio();
+        return shot.pixelColor(int(1 * scale), int(picker->height() / 2 * scale));
+    };
+    Control<QWidget>("Button1")->setFocus();
+    EXPECT_NE(edge(), frame);
+    picker->setFocus();
+    EXPECT_EQ(edge(), frame);
+}
+
+TEST_F(SetupWindow, ControlsHaveNamesAndRolesForAScreenReader)
+{
+    const struct {
+        const char* control;
+        const char* name;
+        QAccessible::Role role;
+    } cases[] = {
+        {"Button1", "Файл - тест", QAccessible::Button},
+        {"Button2", "Пуск теста", QAccessible::Button},
+        {"Button3", "Ввод времени", QAccessible::Button},
+        {"DateTimePicker1", "Время тестирования", QAccessible::SpinBox},
+        {"CheckBox1", "Результаты подробно", QAccessible::CheckBox},
+        {"Memo1", "Инструкция", QAccessible::EditableText},
+        {"Image1", "Логотип Ekzamo", QAccessible::Graphic},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(Control<QWidget>(c.control));
+        EXPECT_EQ(face->text(QAccessible::Name), QString::fromUtf8(c.name));
+        EXPECT_EQ(face->role(), c.role);
+    }
+    QTest::mouseClick(Control<QCheckBox>("CheckBox1"), Qt::LeftButton);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(Control<QWidget>("CheckBox1"))->state().checked);
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    picker->setTime(QTime(0, 45));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(picker)->text(QAccessible::Value), QStringLiteral("0:45:00"));
 }
 
 TEST_F(SetupWindow, StartingRunsTheTestInTheTestWindow)

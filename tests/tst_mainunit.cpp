@@ -8,6 +8,7 @@
 #include "ui/Messages.h"
 #include "ui/Widgets.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -91,6 +92,12 @@ protected:
     }
 
     void Confirm() { QTest::mouseClick(Control<QPushButton>("Yes"), Qt::LeftButton); }
+    // A key to the control with the window's focus, as the keyboard sends it.
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* focused = window->focusWidget();
+        QTest::keyClick(focused ? focused : window.get(), key, modifiers);
+    }
     void Skip() { QTest::mouseClick(Control<QPushButton>("Miss"), Qt::LeftButton); }
 
     TempCurrentFolder tmp;
@@ -259,6 +266,209 @@ TEST_F(Answering, OnlyTheChosenOptionIsATabStop)
     EXPECT_EQ(QApplication::focusWidget(), Option(3));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), Control<QWidget>("BitBtn1"));
+}
+
+using KeyboardUse = TestWindow;
+
+// A test whose questions alternate between five and two options.
+std::string MixedTest(int count)
+{
+    std::string bytes;
+    for (int k = 1; k <= count; ++k) {
+        const int options = k % 2 ? 5 : 2;
+        bytes += Cp("Вопрос ") + std::to_string(k) + "\r\n" + std::to_string(options) + "\r\n1\r\n";
+        for (int i = 1; i <= options; ++i)
+            bytes += Cp("Ответ ") + std::to_string(k) + "." + std::to_string(i) + "\r\n";
+    }
+    return bytes;
+}
+
+TEST_F(KeyboardUse, DigitsChooseTheShownOptionAtTheirPlaceOnTheMainRowAndTheKeypad)
+{
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int chosen; // 0: nothing chosen
+    } cases[] = {
+        {Qt::Key_1, Qt::NoModifier, 1},     {Qt::Key_3, Qt::NoModifier, 3},
+        {Qt::Key_2, Qt::KeypadModifier, 2}, {Qt::Key_3, Qt::KeypadModifier, 3},
+        {Qt::Key_4, Qt::NoModifier, 0},     {Qt::Key_5, Qt::KeypadModifier, 0},
+        {Qt::Key_6, Qt::NoModifier, 0},     {Qt::Key_0, Qt::NoModifier, 0},
+        {Qt::Key_2, Qt::ControlModifier, 0}, {Qt::Key_2, Qt::AltModifier, 0},
+        {Qt::Key_2, Qt::ShiftModifier, 0},
+    };
+    Open(MakeTest(2, 3));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key - Qt::Key_0 << " modifiers " << c.modifiers);
+        ShowQuestion(*TestOrder[CurrentPos]);
+        Control<QPushButton>("BitBtn1")->setFocus();
+        Press(c.key, c.modifiers);
+        EXPECT_EQ(Control<QButtonGroup>("Otvety")->checkedId(), c.chosen ? c.chosen : -1);
+        if (c.chosen)
+            EXPECT_EQ(window->focusWidget(), Option(c.chosen)) << "the focus goes with the choice";
+        EXPECT_EQ(CurrentPos, 1);
+    }
+}
+
+TEST_F(KeyboardUse, ADigitThenEnterConfirmsEvenAfterMissWasClickedWhichStillTakesEnter)
+{
+    Open(MakeTest(4, 3));
+    Skip();
+    ASSERT_EQ(window->focusWidget(), Control<QWidget>("Miss"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(CurrentPos, 3) << "the clicked Miss takes Enter and skips again";
+    Press(Qt::Key_2);
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Answers[3], 2);
+    EXPECT_EQ(CurrentPos, 4);
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(CurrentPos, 1);
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(KeyboardUse, ArrowKeysMoveBetweenTheShownOptionsAtAnyWidth)
+{
+    Open(MakeTest(1, 3));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (int width : {875, 1400}) {
+        SCOPED_TRACE(width);
+        window->resize(width, 509);
+        Press(Qt::Key_1);
+        const std::pair<Qt::Key, int> steps[] = {
+            {Qt::Key_Down, 2}, {Qt::Key_Down, 3}, {Qt::Key_Down, 3}, {Qt::Key_Up, 2}, {Qt::Key_Up, 1}, {Qt::Key_Up, 1},
+        };
+        for (const auto& [key, chosen] : steps) {
+            Press(key);
+            EXPECT_EQ(Control<QButtonGroup>("Otvety")->checkedId(), chosen);
+            EXPECT_EQ(QApplication::focusWidget(), Option(chosen));
+        }
+    }
+}
+
+TEST_F(KeyboardUse, AfterEachQuestionTheFocusIsOnAShownOptionNotOnMiss)
+{
+    Open(MixedTest(8));
+    EXPECT_EQ(window->focusWidget(), Option(1)) << "when first shown";
+    int fiveToTwo = 0;
+    while (CurrentPos < 8 && Answers[CurrentPos] == 0) {
+        const int shown = TestOrder[CurrentPos]->OptionCount;
+        Press(Qt::Key(Qt::Key_0 + shown));
+        Press(Qt::Key_Enter);
+        if (TestOrder[CurrentPos]->OptionCount == 2 && shown == 5)
+            ++fiveToTwo;
+        EXPECT_EQ(window->focusWidget(), Option(1)) << "position " << int(CurrentPos);
+    }
+    EXPECT_GT(fiveToTwo, 0) << "a question with five options was followed by one with two";
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+using WindowSize = TestWindow;
+
+TEST_F(WindowSize, TheDesignSizeIsTheSmallestAndWiderOptionsWrapToTheWidth)
+{
+    Open(Cp("Вопрос\r\n2\r\n1\r\n") + std::string(300, 'a') + " " + std::string(300, 'b') + "\r\nx\r\n");
+    window->show();
+    EXPECT_EQ(window->minimumSize(), QSize(875, 509));
+    window->resize(400, 300);
+    EXPECT_EQ(window->size(), QSize(875, 509));
+    auto* exit = Control<QWidget>("BitBtn1");
+    EXPECT_TRUE(window->rect().contains(QRect(exit->mapTo(window.get(), QPoint(0, 0)), exit->size())));
+
+    window->resize(1500, 700);
+    for (int k = 1; k <= 5; ++k)
+        EXPECT_EQ(Option(k)->geometry(), QRect(16, Option(k)->y(), 1500 - 34, 57)) << "Otv" << k;
+    window->resize(875, 509);
+    EXPECT_EQ(Option(1)->width(), 841);
+}
+
+TEST_F(WindowSize, TheWindowOpensWhollyOnTheAvailableScreen)
+{
+    Open(MakeTest(1, 2));
+    window->show();
+    const QRect area = window->screen()->availableGeometry();
+    const QRect outer = window->frameGeometry();
+    if (outer.width() <= area.width())
+        EXPECT_TRUE(area.contains(outer)) << "outer " << outer.x() << "," << outer.y();
+    else
+        EXPECT_EQ(outer.left(), area.left());
+    EXPECT_GE(outer.top(), area.top());
+    EXPECT_LE(outer.bottom(), area.bottom());
+}
+
+using ScreenReader = TestWindow;
+
+QString Name(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+QAccessible::Role Role(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->role();
+}
+
+TEST_F(ScreenReader, ControlsAreNamedAsShownWithMarkersResolved)
+{
+    Open(Cp("<b>AT&&T</b> &and more") + "\r\n3\r\n1\r\nR&&D\r\n&Yes\r\nend&\r\n");
+    EXPECT_EQ(Name(Control<QWidget>("GB")), QStringLiteral("Вопрос №1 из 1"));
+    EXPECT_EQ(Role(Control<QWidget>("GB")), QAccessible::Grouping);
+    EXPECT_EQ(Name(Control<QWidget>("Vopros")), QStringLiteral("<b>AT&T</b> and more"));
+    EXPECT_EQ(Role(Control<QWidget>("Vopros")), QAccessible::StaticText);
+    EXPECT_EQ(Name(Control<QWidget>("GroupBox1")), QStringLiteral("Варианты ответов"));
+    QStringList options;
+    for (int k = 1; k <= 3; ++k) {
+        options << Name(Option(k));
+        EXPECT_EQ(Role(Option(k)), QAccessible::RadioButton);
+    }
+    options.sort();
+    EXPECT_EQ(options, (QStringList {QStringLiteral("R&D"), QStringLiteral("Yes"), QStringLiteral("end")}));
+    const std::pair<const char*, const char*> buttons[] = {
+        {"Yes", "Подтвердить"}, {"Miss", "Пропустить"}, {"BitBtn1", "Выход"}};
+    for (const auto& [name, text] : buttons) {
+        EXPECT_EQ(Name(Control<QWidget>(name)), QString::fromUtf8(text));
+        EXPECT_EQ(Role(Control<QWidget>(name)), QAccessible::Button);
+    }
+}
+
+TEST_F(ScreenReader, TheCheckedOptionTheFocusAndTheTimeLeftAreReported)
+{
+    Open(MakeTest(2, 3));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(Option(1))->state().focused);
+    Press(Qt::Key_2);
+    for (int k = 1; k <= 3; ++k) {
+        const QAccessible::State state = QAccessible::queryAccessibleInterface(Option(k))->state();
+        EXPECT_EQ(bool(state.checked), k == 2) << "Otv" << k;
+        EXPECT_EQ(bool(state.focused), k == 2) << "Otv" << k;
+        EXPECT_TRUE(state.checkable);
+    }
+    TestDuration = "0:30:00";
+    window->StartClockMs -= 1500;
+    window->Timer1Timer();
+    EXPECT_EQ(Name(Control<QWidget>("TimePanel")), QStringLiteral("Осталось времени: 0:29:58"));
+}
+
+TEST_F(ScreenReader, AMessageBoxReadsOutItsText)
+{
+    Open(MakeTest(1, 2));
+    QString description;
+    QStringList labels;
+    answers.onBox = [&](const DialogAnswerer::Box&) {
+        QWidget* box = QApplication::activeModalWidget();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
+        description = face->text(QAccessible::Description);
+        for (int i = 0; i < face->childCount(); ++i)
+            if (face->child(i)->role() == QAccessible::StaticText)
+                labels << face->child(i)->text(QAccessible::Name);
+    };
+    Confirm();
+    const QString text = QStringLiteral("Выберите один из предложенных вариантов ответа");
+    EXPECT_EQ(description, text);
+    EXPECT_TRUE(labels.contains(text)) << labels.join(u'|').toStdString();
 }
 
 using Finishing = TestWindow;

@@ -5,8 +5,11 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 static bool InitAssets()
 {
@@ -91,10 +94,47 @@ QIcon OkGlyph()
     return QIcon(AssetPath(QStringLiteral("ok.png")));
 }
 
+namespace {
+
+// Fits its window onto the screen each time the window is shown.
+class ScreenFitter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            FitOnScreen(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
 void SetWindowDefaults(QWidget* window)
 {
     window->setWindowIcon(QIcon(AssetPath(QStringLiteral("ekzamo.png"))));
     SetPixelFont(window, Face::Dialog, 11);
+    window->installEventFilter(new ScreenFitter(window));
+}
+
+void FitOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // A window's position is its frame's; the frame's size is known once the
+    // window is framed.
+    QSize frame = window->frameGeometry().size();
+    if (frame == window->size() && !(window->windowFlags() & Qt::FramelessWindowHint))
+        frame = frame.grownBy(QMargins(4, 30, 4, 4));
+    const QRect outer(window->pos(), frame);
+    const int x = std::max(area.left(), std::min(outer.left(), area.right() + 1 - outer.width()));
+    const int y = std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - outer.height()));
+    if (x != outer.left() || y != outer.top())
+        window->move(x, y);
 }
 
 void CentreOnDesktop(QWidget* window, const QSize& outer)

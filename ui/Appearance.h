@@ -27,5 +27,11 @@ QIcon OkGlyph();
 // 11 px high.
 void SetWindowDefaults(QWidget* window);
 
+// Moves a window just enough to bring it, frame included, wholly onto the
+// available area of its screen; one larger than the area keeps its top left
+// corner there. Before the window manager has framed it, a classic frame is
+// assumed.
+void FitOnScreen(QWidget* window);
+
 // Places a window of the given outer size in the middle of the desktop.
 void CentreOnDesktop(QWidget* window, const QSize& outer);

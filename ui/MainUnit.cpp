@@ -13,10 +13,12 @@
 #include "ui_MainUnit.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QTimer>
+#include <algorithm>
 
 TMF* MF = nullptr;
 
@@ -128,8 +130,16 @@ void TMF::FormCreate()
 
 void TMF::ShowCurrent()
 {
-    if (QuestionCount > 0)
-        ShowQuestion(*TestOrder[CurrentPos]);
+    if (QuestionCount == 0)
+        return;
+    // Focus on an option, or on none yet, goes to the first option of the new
+    // question: never to a hidden one, nor on to a button where Enter would
+    // not confirm. A button the student chose keeps it.
+    QWidget* focused = focusWidget();
+    const bool onOption = !focused || focused == this || ui->Otvety->buttons().contains(focused);
+    ShowQuestion(*TestOrder[CurrentPos]);
+    if (onOption)
+        ui->Otv1->setFocus(Qt::OtherFocusReason);
 }
 
 void TMF::YesClick()
@@ -229,7 +239,33 @@ void TMF::keyPressEvent(QKeyEvent* event)
         ui->Miss->click();
         return;
     }
+    // 1 to 5, on the main row or the keypad, choose the option at that place.
+    if (plain && event->key() >= Qt::Key_1 && event->key() <= Qt::Key_5) {
+        ChooseOption(event->key() - Qt::Key_0);
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+// As a click on the option would, when it is shown; the focus goes with the
+// choice so that Enter then confirms it.
+void TMF::ChooseOption(int k)
+{
+    QAbstractButton* option = ui->Otvety->button(k);
+    if (!option || option->isHidden())
+        return;
+    option->setFocus(Qt::ShortcutFocusReason);
+    option->click();
+}
+
+void TMF::resizeEvent(QResizeEvent* event)
+{
+    // The options span the window as designed (16 px left, 18 px right) and
+    // wrap to the width they are given.
+    const int width = event->size().width() - ui->Otv1->x() - 18;
+    for (QAbstractButton* option : ui->Otvety->buttons())
+        option->resize(std::max(width, 0), option->height());
+    QWidget::resizeEvent(event);
 }
 
 void TMF::Finish()

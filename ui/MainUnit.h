@@ -42,6 +42,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormClose();
@@ -49,6 +50,7 @@ private:
     void EndProgram();
     void ShowCurrent();
     void MoveOn();
+    void ChooseOption(int k);
 
     std::unique_ptr<Ui::TMF> ui;
     // The questions are loaded and ordered: the buttons and the finish act on them.

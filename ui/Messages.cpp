@@ -13,6 +13,8 @@ void ShowBox(QMessageBox::Icon icon, const QString& text)
 {
     QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // Read out with the box, not only as one of its labels.
+    box.setAccessibleDescription(text);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.exec();

@@ -17,7 +17,9 @@ protected:
 };
 
 // A time picker that Tab leaves at once, like the classic one; its fields are
-// reached with the arrow keys.
+// reached with the arrow keys. A time is typed as people type one: digits fill
+// the field at the cursor and move on when it is full, ':' moves to the next
+// field, and typing over the whole text starts again from 0:00:00.
 class TTimePicker : public QTimeEdit {
     Q_OBJECT
 public:
@@ -25,6 +27,21 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void TypeDigit(int digit);
+    void NextField();
+    void SetField(int index, int value);
+
+    // The digits typed into the current field so far.
+    QString typed_;
+    // The last digit filled a field and moved on: a ':' after it is no further move.
+    bool movedOn_ = false;
 };
 
 // A picture that reports clicks.
@@ -39,6 +56,10 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
+
+// The text a reader of the screen hears: '&' markers resolved as they are
+// shown, "&&" one '&'.
+QString MnemonicToPlain(const QString& text);
 
 // Plain text with '&' accelerator markers as rich text: the marked character
 // underlined, "&&" one '&', everything else shown exactly as written.
