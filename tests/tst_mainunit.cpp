@@ -304,8 +304,9 @@ TEST_F(KeyboardUse, DigitsChooseTheShownOptionAtTheirPlaceOnTheMainRowAndTheKeyp
         Control<QPushButton>("BitBtn1")->setFocus();
         Press(c.key, c.modifiers);
         EXPECT_EQ(Control<QButtonGroup>("Otvety")->checkedId(), c.chosen ? c.chosen : -1);
-        if (c.chosen)
+        if (c.chosen) {
             EXPECT_EQ(window->focusWidget(), Option(c.chosen)) << "the focus goes with the choice";
+        }
         EXPECT_EQ(CurrentPos, 1);
     }
 }
