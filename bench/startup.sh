@@ -23,14 +23,15 @@ cmake --build "$build" -j"$(nproc)" --target Ekzamo bare_window mapwait >/dev/nu
 
 program=$(realpath "${EKZAMO:-$build/Ekzamo}")
 work=$(mktemp -d)
-display=:$((70 + RANDOM % 20))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and tells its number once it is ready.
+exec {ready}<> <(:)
+Xvfb -displayfd "$ready" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+read -r -t 20 number <&"$ready" || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
+display=:$number
 export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break || sleep 0.1
-done
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
 
