@@ -28,7 +28,7 @@ if command -v clang++ >/dev/null; then
     corpus=$(mktemp -d)
     cp "$root"/fuzz/corpus/* "$corpus"/
     LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
-        "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 "$corpus"
+        "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 -print_funcs=0 "$corpus"
     rm -rf "$corpus"
 fi
 
