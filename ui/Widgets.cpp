@@ -175,34 +175,40 @@ void TImage::mousePressEvent(QMouseEvent* event)
     QLabel::mousePressEvent(event);
 }
 
+namespace {
+
+// Calls shown(character, marked) for each character a text with '&' markers
+// shows: "&x" is a marked x, "&&" a plain '&', and a marker with nothing
+// after it shows nothing.
+template <typename Shown>
+void ForEachShown(const QString& text, Shown shown)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'&') {
+            shown(text[i], false);
+            continue;
+        }
+        if (++i >= text.size())
+            break;
+        shown(text[i], text[i] != u'&');
+    }
+}
+
+} // namespace
+
 QString MnemonicToPlain(const QString& text)
 {
     QString plain;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&') {
-            if (i + 1 >= text.size())
-                break; // a marker with nothing after it shows nothing
-            ++i;
-        }
-        plain += text[i];
-    }
+    ForEachShown(text, [&plain](QChar c, bool) { plain += c; });
     return plain;
 }
 
 QString MnemonicToHtml(const QString& text)
 {
     QString html;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'&' && i + 1 < text.size()) {
-            ++i;
-            if (text[i] != u'&') {
-                html += QStringLiteral("<u>") + QString(text[i]).toHtmlEscaped() + QStringLiteral("</u>");
-                continue;
-            }
-        } else if (text[i] == u'&') {
-            continue; // a marker with nothing after it shows nothing
-        }
-        html += QString(text[i]).toHtmlEscaped();
-    }
+    ForEachShown(text, [&html](QChar c, bool marked) {
+        const QString escaped = QString(c).toHtmlEscaped();
+        html += marked ? QStringLiteral("<u>") + escaped + QStringLiteral("</u>") : escaped;
+    });
     return QStringLiteral("<span style=\"white-space: pre-wrap\">") + html + QStringLiteral("</span>");
 }
