@@ -9,6 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
 . "$root/scripts/deps.sh"
+. "$root/scripts/xvfb.sh"
 ekzamo_install xvfb xauth x11-utils libx11-dev dbus
 # A desktop session has a session bus, which Qt talks to as it starts; without
 # one, D-Bus may start a bus of its own for each program, which is no one's
@@ -23,15 +24,8 @@ cmake --build "$build" -j"$(nproc)" --target Ekzamo bare_window mapwait >/dev/nu
 
 program=$(realpath "${EKZAMO:-$build/Ekzamo}")
 work=$(mktemp -d)
-# Xvfb picks a free display itself and tells its number once it is ready.
-exec {ready}<> <(:)
-Xvfb -displayfd "$ready" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-read -r -t 20 number <&"$ready" || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
-display=:$number
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill "${EKZAMO_XVFB_PID:-}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+ekzamo_xvfb 1280x1024
 export XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
 
@@ -47,7 +41,7 @@ done
 median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
 et=$(median "$work/ekzamo" 1); em=$(median "$work/ekzamo" 2)
 bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2)
-printf 'Medians of %d runs on %s\n' "$runs" "$display"
+printf 'Medians of %d runs on %s\n' "$runs" "$DISPLAY"
 printf '  Ekzamo:      %8.1f ms  %8d KiB\n' "$et" "$em"
 printf '  bare window: %8.1f ms  %8d KiB\n' "$bt" "$bm"
 awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" \

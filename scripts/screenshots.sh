@@ -6,6 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
+. "$root/scripts/xvfb.sh"
 ekzamo_install xvfb xauth openbox xdotool imagemagick x11-utils
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build" -j"$(nproc)" --target Ekzamo >/dev/null
@@ -26,29 +27,27 @@ window() {
 }
 shot() { sleep 0.8; import -frame -window "$(window "$1")" "$root/docs/$2"; }
 
-# Takes the four screenshots on display $1 of size $2 at scale $3, naming
-# them with suffix $4.
+# Takes the four screenshots on a screen of size $1 at scale $2, naming them
+# with suffix $3.
 take() {
-    export DISPLAY=$1
-    Xvfb "$DISPLAY" -screen 0 "$2x24" -nolisten tcp >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    ekzamo_xvfb "$1"
+    pids+=("$EKZAMO_XVFB_PID")
     openbox >/dev/null 2>&1 &
     pids+=($!)
     sleep 1
 
     cd "$root/examples"
     rm -f informatics.out
-    QT_SCALE_FACTOR=$3 "$root/build/Ekzamo" >/dev/null 2>&1 &
+    QT_SCALE_FACTOR=$2 "$root/build/Ekzamo" >/dev/null 2>&1 &
     local app=$!
     pids+=($app)
 
     xdotool windowactivate --sync "$(window '^Ekzamo$')" key F1
-    shot '^Ekzamo$' "setup$4.png"
+    shot '^Ekzamo$' "setup$3.png"
 
     # "Помощь" - "О программе" by keys, then OK back to the setup window.
     xdotool key alt Right Right Down Down Return
-    shot 'О программе' "about$4.png"
+    shot 'О программе' "about$3.png"
     xdotool key Return
     sleep 0.3
 
@@ -64,14 +63,14 @@ take() {
     xdotool windowactivate --sync "$(window 'Тесты по дисциплине')"
     sleep 1.5
     xdotool key 2
-    shot 'Тесты по дисциплине' "test$4.png"
+    shot 'Тесты по дисциплине' "test$3.png"
     # Past "Пропустить" and "Подтвердить" to "Выход": the score.
     xdotool key Tab Tab Tab space
-    shot '^Ekzamo$' "score$4.png"
+    shot '^Ekzamo$' "score$3.png"
     xdotool key Return
     for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
     rm -f informatics.out
 }
 
-take :97 1280x1024 1 ""
-take :98 2560x2048 2 "@2x"
+take 1280x1024 1 ""
+take 2560x2048 2 "@2x"

@@ -9,7 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1")
 shift
-display=${EKZAMO_E2E_DISPLAY:-:93}
+. "$here/../../scripts/xvfb.sh"
 pids=()
 cleanup() {
     local pid child
@@ -34,10 +34,8 @@ wait_for() {
     return 1
 }
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-wait_for 100 xdpyinfo
+ekzamo_xvfb 1280x1024
+pids+=("$EKZAMO_XVFB_PID")
 openbox >/dev/null 2>&1 &
 pids+=($!)
 wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'

@@ -6,6 +6,7 @@
 # Usage: tests/package/tst_package.sh PACKAGE.deb
 set -euo pipefail
 deb=$(realpath "$1")
+. "$(dirname "$0")/../../scripts/xvfb.sh"
 scratch=$(mktemp -d)
 pids=()
 cleanup() {
@@ -59,12 +60,10 @@ appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.
 "$root/usr/bin/ekzamo-check" "$doc/examples/geography.txt" >/dev/null || fail "ekzamo-check on a clean sample"
 
 # The installed program, started as the desktop entry starts it.
-display=:$((100 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display XDG_RUNTIME_DIR=$scratch
+ekzamo_xvfb 1280x1024
+pids+=("$EKZAMO_XVFB_PID")
+export XDG_RUNTIME_DIR=$scratch
 unset QT_QPA_PLATFORM
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 (cd "$doc/examples" && exec "$root/usr/bin/Ekzamo") >"$scratch/log" 2>&1 &
 program=$!
 pids+=("$program")
