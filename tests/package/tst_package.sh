@@ -49,7 +49,9 @@ for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
     file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-file "$root/usr/bin/Ekzamo" | grep -q "stripped" || fail "Ekzamo is no executable"
+for program in Ekzamo ekzamo-check; do
+    file "$root/usr/bin/$program" | grep -q "ELF .* executable, .*, stripped$" || fail "$program is no stripped executable"
+done
 cmp -s "$(dirname "$0")/../../examples/help.htxt" "$doc/examples/help.htxt" || fail "help.htxt differs"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop entry"
