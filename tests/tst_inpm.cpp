@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Ansi.h"
+#include "engine/Durations.h"
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
@@ -11,12 +12,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -28,6 +34,7 @@
 namespace {
 
 const QString NoDuration = QStringLiteral("Не введено время тестирования! Введите");
+const QString FirstHelp = QStringLiteral("Инструкция по программе - нажмите F1");
 
 class SetupWindow : public ::testing::Test {
 protected:
@@ -52,6 +59,13 @@ protected:
     }
 
     void Click(const char* button) { QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton); }
+
+    // A key to the window's control with the focus, as the keyboard sends it.
+    void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* focused = form->focusWidget();
+        QTest::keyClick(focused ? focused : form.get(), key, modifiers);
+    }
 
     // Shows the window active, so that its shortcuts work.
     void ShowActive()
@@ -231,6 +245,88 @@ TEST_F(SetupWindow, EscDoesNotEndTheWindow)
     ShowActive();
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(SetupWindow, EnterOffTheButtonsNeitherStartsNorWarnsAndNoButtonIsTheDefault)
+{
+    ShowActive();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    auto* box = Control<QCheckBox>("CheckBox1");
+    auto noDefault = [this](const char* where) {
+        for (const char* button : {"Button1", "Button2", "Button3"})
+            EXPECT_FALSE(Control<QPushButton>(button)->isDefault()) << button << " with the focus on " << where;
+    };
+    noDefault("Button1");
+
+    // No time entered yet: Enter in the picker brings up no warning.
+    picker->setFocus();
+    noDefault("the picker");
+    KeyToFocus(Qt::Key_Return);
+    KeyToFocus(Qt::Key_Enter);
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(TestDuration, "");
+
+    // A time entered, another typed and "entered" with Enter: the window
+    // stays and the first time stands.
+    Click("Button3");
+    picker->setFocus();
+    KeyToFocus(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form->focusWidget(), QStringLiteral("0:30"));
+    KeyToFocus(Qt::Key_Return);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(TestDuration, "1:10:00");
+    EXPECT_EQ(picker->time(), QTime(0, 30));
+
+    box->setFocus();
+    noDefault("the check box");
+    KeyToFocus(Qt::Key_Return);
+    KeyToFocus(Qt::Key_Enter);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(box->isChecked());
+
+    // The memo is editable and takes Enter as text.
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    KeyToFocus(Qt::Key_Return);
+    EXPECT_EQ(memo->toPlainText(), FirstHelp + QStringLiteral("\n"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(SetupWindow, AFocusedButtonTakesPlainEnterItself)
+{
+    ShowActive();
+    int dialogs = 0;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        ++dialogs;
+        dialog->reject();
+    };
+    auto press = [this](const char* button, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        Control<QWidget>(button)->setFocus();
+        KeyToFocus(key, modifiers);
+    };
+    press("Button1", Qt::Key_Return);
+    EXPECT_EQ(dialogs, 1) << "Enter on \"Файл - тест\" opens the dialog";
+    press("Button2", Qt::Key_Enter);
+    EXPECT_EQ(answers.Texts(), QStringList {NoDuration});
+
+    Control<QTimeEdit>("DateTimePicker1")->setTime(QTime(0, 20));
+    for (auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        press("Button3", Qt::Key_Return, modifier);
+        press("Button2", Qt::Key_Return, modifier);
+        press("Button1", Qt::Key_Enter, modifier);
+    }
+    EXPECT_EQ(TestDuration, "") << "not with Shift, Ctrl or Alt";
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+
+    press("Button3", Qt::Key_Return);
+    EXPECT_EQ(TestDuration, "0:20:00");
+    EXPECT_TRUE(form->isVisible());
+    press("Button2", Qt::Key_Return);
+    EXPECT_FALSE(form->isVisible()) << "Enter on \"Пуск теста\" starts";
+    EXPECT_EQ(answers.boxes.size(), 1u);
 }
 
 TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <cstring>
 
@@ -154,5 +155,14 @@ void TForm7::keyPressEvent(QKeyEvent* event)
     // Esc must not end the setup window's run: only the close box does.
     if (event->key() == Qt::Key_Escape)
         return;
+    // There is no default button: Enter in the time picker or on the check
+    // box must not start the test. A focused button takes plain Enter, as in
+    // the test window.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && plain)
+            button->click();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
