@@ -329,6 +329,26 @@ TEST_F(SetupWindow, AFocusedButtonTakesPlainEnterItself)
     EXPECT_EQ(answers.boxes.size(), 1u);
 }
 
+TEST_F(SetupWindow, TheLogoActsOnAClickNotOnThePressAlone)
+{
+    ShowActive();
+    int splashes = 0;
+    answers.onDialog = [&](QDialog* dialog) {
+        ++splashes;
+        dialog->reject();
+    };
+    auto* logo = Control<QWidget>("Image1");
+    QTest::mousePress(logo, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_EQ(splashes, 0) << "the press alone";
+    QTest::mouseRelease(logo, Qt::LeftButton, {}, QPoint(logo->width() + 20, logo->height() / 2));
+    EXPECT_EQ(splashes, 0) << "released off the logo";
+    QTest::mouseClick(logo, Qt::RightButton);
+    EXPECT_EQ(splashes, 0) << "the right button";
+    QTest::mouseClick(logo, Qt::LeftButton);
+    EXPECT_EQ(splashes, 1);
+}
+
 TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)
 {
     ShowActive();
