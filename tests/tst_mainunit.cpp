@@ -239,6 +239,28 @@ TEST_F(Answering, KeyboardEnterConfirmsEscSkipsAFocusedButtonTakesEnter)
     EXPECT_EQ(Answers[3], 0);
 }
 
+TEST_F(Answering, EnterAndEscDoNothingWithShiftCtrlOrAltWhateverHasTheFocus)
+{
+    Open(MakeTest(5, 3));
+    QTest::mouseClick(Option(1), Qt::LeftButton);
+    for (const char* focus : {"Yes", "Miss", "BitBtn1", "Otv1"}) {
+        SCOPED_TRACE(focus);
+        auto* control = Control<QWidget>(focus);
+        control->setFocus();
+        for (auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
+            for (auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                QTest::keyClick(control, key, modifier);
+        EXPECT_EQ(CurrentPos, 1);
+        EXPECT_EQ(Answers[1], 0);
+        EXPECT_TRUE(answers.boxes.empty());
+    }
+    auto* yes = Control<QPushButton>("Yes");
+    yes->setFocus();
+    QTest::keyClick(yes, Qt::Key_Return);
+    EXPECT_EQ(Answers[1], 1) << "plain Enter on the focused Yes confirms";
+    EXPECT_EQ(CurrentPos, 2);
+}
+
 TEST_F(Answering, TabOrderRunsFromTheOptionsToMissYesAndExit)
 {
     Open(MakeTest(1, 5));
