@@ -29,12 +29,25 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 namespace {
 
 const QString NoDuration = QStringLiteral("Не введено время тестирования! Введите");
+const QString TooLarge = QStringLiteral("Text exceeds memo capacity.");
 const QString FirstHelp = QStringLiteral("Инструкция по программе - нажмите F1");
+
+// The most a process has held in memory so far, in KiB.
+long PeakMemoryKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
 
 class SetupWindow : public ::testing::Test {
 protected:
@@ -327,6 +340,38 @@ TEST_F(SetupWindow, AFocusedButtonTakesPlainEnterItself)
     press("Button2", Qt::Key_Return);
     EXPECT_FALSE(form->isVisible()) << "Enter on \"Пуск теста\" starts";
     EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
+TEST_F(SetupWindow, HelpUpTo64KiBIsShownALargerFileIsRefusedAndKeepsTheMemo)
+{
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    // A line break and two letters at the end, so both sides are exact.
+    const std::string fits = std::string(64 * 1024 - 4, 'a') + "\r\n" + Cp("ъя");
+    tmp.Write("help.htxt", fits);
+    Control<QAction>("N7")->trigger();
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(memo->toPlainText(), QString(64 * 1024 - 4, u'a') + QStringLiteral("\nъя"));
+
+    memo->setPlainText(FirstHelp);
+    tmp.Write("help.htxt", fits + "b");
+    Control<QAction>("N7")->trigger();
+    EXPECT_EQ(answers.Texts(), QStringList {TooLarge});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(memo->toPlainText(), FirstHelp);
+}
+
+TEST_F(SetupWindow, AHelpFileOfGigabytesIsRefusedWithoutReadingIt)
+{
+    // Sparse: it takes no room on the disk, but reading it would take 2 GiB.
+    QFile help(QString::fromStdString(tmp.Path("help.htxt")));
+    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(help.resize(qint64(2) << 30));
+    help.close();
+    const long before = PeakMemoryKiB();
+    Control<QAction>("N7")->trigger();
+    EXPECT_EQ(answers.Texts(), QStringList {TooLarge});
+    EXPECT_LT(PeakMemoryKiB() - before, 64 * 1024) << "KiB more at the peak";
+    EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->toPlainText(), FirstHelp);
 }
 
 TEST_F(SetupWindow, TheLogoActsOnAClickNotOnThePressAlone)

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <cstring>
+#include <optional>
 
 TForm7* Form7 = nullptr;
 bool DetailedResults = false;
@@ -26,15 +27,24 @@ namespace {
 
 const QString HelpFile = QStringLiteral("help.htxt");
 
+// The memo's capacity in characters, one byte each in the file. The memo
+// lays a longer text out for seconds, a long line without breaks above all,
+// and the window would not answer meanwhile.
+constexpr std::size_t MemoCapacity = 64 * 1024;
+
 // The instructions as bytes; a failure names the file and the system's
 // reason, as a stream that cannot be opened does.
 std::string ReadHelp(const std::string& path)
 {
+    std::optional<std::string> bytes;
     try {
-        return ReadWholeFile(path);
+        bytes = ReadWholeFile(path, MemoCapacity);
     } catch (const EInOutError& error) {
         throw EError(Format(Msg::CannotOpenFile, path, std::strerror(error.SystemError)));
     }
+    if (!bytes)
+        throw EError(Msg::MemoTooLarge);
+    return *bytes;
 }
 
 } // namespace
