@@ -5,6 +5,8 @@
 #include "engine/Ques.h"
 
 #include <QDir>
+#include <QScreen>
+#include <QWidget>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -66,4 +68,19 @@ std::string ReadBytes(const std::string& path)
 std::string Cp(const char* utf8)
 {
     return ToAnsi(QString::fromUtf8(utf8));
+}
+
+void ExpectDesignPosition(const QWidget* window, const QPoint& designed)
+{
+    const QRect area = window->screen()->availableGeometry();
+    const QRect outer = window->frameGeometry();
+    if (area.contains(QRect(designed, outer.size()))) {
+        EXPECT_EQ(outer.topLeft(), designed);
+        return;
+    }
+    auto fitted = [](int at, int size, int low, int extent) {
+        return size <= extent ? at >= low && at + size <= low + extent : at == low;
+    };
+    EXPECT_TRUE(fitted(outer.x(), outer.width(), area.x(), area.width())) << "left " << outer.x();
+    EXPECT_TRUE(fitted(outer.y(), outer.height(), area.y(), area.height())) << "top " << outer.y();
 }

@@ -43,5 +43,12 @@ T* Find(const QObject* window, const char* name)
 
 std::string ReadBytes(const std::string& path);
 
+class QPoint;
+class QWidget;
+// A shown window stands at its design position where the screen holds it
+// there; elsewhere it is moved onto the screen, and one too large for the
+// screen keeps the screen's edge.
+void ExpectDesignPosition(const QWidget* window, const QPoint& designed);
+
 // Windows-1251 bytes of UTF-8 source text, for building expected file content.
 std::string Cp(const char* utf8);

@@ -342,6 +342,59 @@ TEST_F(SetupWindow, AFocusedButtonTakesPlainEnterItself)
     EXPECT_EQ(answers.boxes.size(), 1u);
 }
 
+TEST_F(SetupWindow, TheMenusHaveTheirTitlesItemsAndShortcuts)
+{
+    auto* bar = Control<QMenuBar>("MainMenu1");
+    QStringList titles;
+    for (QAction* menu : bar->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList {QStringLiteral("Файл"), QStringLiteral("Время теста"), QStringLiteral("Помощь")}));
+
+    const struct {
+        const char* menu;
+        const char* item;
+        const char* caption;
+        const char* shortcut;
+    } items[] = {
+        {"N1", "N2", "Файл теста открыть", "F3"}, {"N1", "N3", "Пуск теста", "F9"},
+        {"N4", "N5", "Ввести время", ""},         {"N6", "N7", "Инструкция", "F1"},
+        {"N6", "N8", "О программе", ""},
+    };
+    for (const auto& i : items) {
+        SCOPED_TRACE(i.item);
+        auto* item = Control<QAction>(i.item);
+        EXPECT_TRUE(Control<QMenu>(i.menu)->actions().contains(item));
+        EXPECT_EQ(item->text(), QString::fromUtf8(i.caption));
+        EXPECT_EQ(item->shortcut().toString(QKeySequence::NativeText), QString::fromLatin1(i.shortcut));
+    }
+    EXPECT_EQ(Control<QMenu>("N1")->actions().size(), 2);
+    EXPECT_EQ(Control<QMenu>("N4")->actions().size(), 1);
+    EXPECT_EQ(Control<QMenu>("N6")->actions().size(), 2);
+}
+
+TEST_F(SetupWindow, TheWindowIsDrawnInMsSansSerif11OrAFaceWithItsMetrics)
+{
+    ShowActive();
+    for (const char* control : {"Button1", "Label1", "DateTimePicker1", "CheckBox1", "Memo1"}) {
+        SCOPED_TRACE(control);
+        const QFont font = Control<QWidget>(control)->font();
+        EXPECT_EQ(font.pixelSize(), 11);
+        EXPECT_FALSE(font.bold());
+        EXPECT_FALSE(font.italic());
+        const QString drawn = QFontInfo(font).family();
+        EXPECT_TRUE(drawn == QStringLiteral("MS Sans Serif") || drawn == QStringLiteral("Liberation Sans"))
+            << drawn.toStdString();
+    }
+}
+
+// Where the screen holds the window there, it opens at its design position;
+// tests/CMakeLists.txt runs this once more on a screen large enough.
+TEST_F(SetupWindow, DesignPositionWhereTheScreenAllows)
+{
+    ShowActive();
+    ExpectDesignPosition(form.get(), QPoint(208, 561));
+}
+
 TEST_F(SetupWindow, HelpUpTo64KiBIsShownALargerFileIsRefusedAndKeepsTheMemo)
 {
     auto* memo = Control<QPlainTextEdit>("Memo1");
@@ -392,6 +445,25 @@ TEST_F(SetupWindow, TheLogoActsOnAClickNotOnThePressAlone)
     EXPECT_EQ(splashes, 0) << "the right button";
     QTest::mouseClick(logo, Qt::LeftButton);
     EXPECT_EQ(splashes, 1);
+}
+
+TEST_F(SetupWindow, UnderAnEnglishLocaleTheTimeKeepsItsOneForm)
+{
+    // A 12-hour clock with AM and PM, unlike the Russian one.
+    const QLocale old;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    form = std::make_unique<TForm7>();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    EXPECT_EQ(picker->text(), QStringLiteral("1:10:00"));
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "1:10:00");
+    picker->setTime(QTime(13, 5, 9));
+    EXPECT_EQ(picker->text(), QStringLiteral("13:05:09"));
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "13:05:09");
+    EXPECT_EQ(StrToTime(TestDuration), ((13 * 60 + 5) * 60 + 9) * 1000);
+    form.reset();
+    QLocale::setDefault(old);
 }
 
 TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)

@@ -4,6 +4,8 @@
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
+#include "ui/AF.h"
+#include "ui/INPM.h"
 #include "ui/MainUnit.h"
 #include "ui/Messages.h"
 #include "ui/Widgets.h"
@@ -12,10 +14,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -420,6 +425,42 @@ TEST_F(WindowSize, TheWindowOpensWhollyOnTheAvailableScreen)
     EXPECT_LE(outer.bottom(), area.bottom());
 }
 
+TEST_F(WindowSize, DesignPositionWhereTheScreenAllows)
+{
+    Open(MakeTest(1, 2));
+    ExpectDesignPosition(window.get(), QPoint(207, 411));
+}
+
+using Appearance = TestWindow;
+
+TEST_F(Appearance, FacesHeightsAndTheTimePanelsBlack)
+{
+    Open(MakeTest(1, 5));
+    const QStringList times {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")};
+    const QStringList sans {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")};
+    const struct {
+        const char* control;
+        const QStringList& faces;
+        int pixels;
+        bool bold;
+    } fonts[] = {
+        {"GB", times, 19, false},      {"Vopros", times, 16, true},  {"GroupBox1", times, 19, false},
+        {"Otv1", times, 16, false},    {"Otv5", times, 16, false},   {"TimePanel", sans, 13, false},
+        {"Yes", sans, 11, false},      {"BitBtn1", sans, 11, false},
+    };
+    for (const auto& f : fonts) {
+        SCOPED_TRACE(f.control);
+        const QFont font = Control<QWidget>(f.control)->font();
+        EXPECT_EQ(font.pixelSize(), f.pixels);
+        EXPECT_EQ(font.bold(), f.bold);
+        EXPECT_FALSE(font.italic());
+        const QString drawn = QFontInfo(font).family();
+        EXPECT_TRUE(f.faces.contains(drawn)) << drawn.toStdString();
+    }
+    EXPECT_EQ(window->font().pixelSize(), 11);
+    EXPECT_EQ(Control<QWidget>("TimePanel")->palette().color(QPalette::WindowText), QColor(Qt::black));
+}
+
 using ScreenReader = TestWindow;
 
 QString Name(QWidget* widget)
@@ -598,6 +639,19 @@ TEST_F(Countdown, TicksShowTheTimeLeftFromTheStart)
     EXPECT_TRUE(answers.boxes.empty());
 }
 
+TEST_F(Countdown, ATickHidesTheSetupAndAboutWindows)
+{
+    Open(MakeTest(2, 2));
+    TForm7 setup;
+    TAboutForm about;
+    setup.show();
+    about.show();
+    window->Timer1Timer();
+    EXPECT_FALSE(setup.isVisible());
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(Countdown, AnEmptyDurationBecomesTheDefault)
 {
     Open(MakeTest(2, 2));
@@ -681,8 +735,13 @@ TEST_F(NoTest, AFileChosenInTheDialogIsLoadedAndBecomesTheCurrentFolder)
 {
     QDir(QString::fromStdString(tmp.Path(""))).mkdir(QStringLiteral("sub"));
     const std::string path = tmp.Write("sub/geo.txt", MakeTest(4, 3));
-    answers.ChooseFile(QString::fromStdString(path));
+    QStringList filters;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
+        TypeFileName(dialog, QString::fromStdString(path));
+    };
     window = std::make_unique<TMF>();
+    EXPECT_EQ(filters, QStringList {QStringLiteral("Файлы вопросов [*.txt] (*.txt)")});
     EXPECT_EQ(TestFileName, path);
     EXPECT_EQ(ResultFileName, tmp.Path("sub/geo.out"));
     EXPECT_EQ(QDir::currentPath().toStdString(), tmp.Path("sub"));
