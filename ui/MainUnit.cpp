@@ -45,14 +45,9 @@ TMF::TMF(QWidget* parent)
     MF = this;
     ui->setupUi(this);
     move(207, 411);
-    SetWindowDefaults(this);
     QPalette black = ui->TimePanel->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     ui->TimePanel->setPalette(black);
-
-    ui->Yes->setIcon(OkGlyph());
-    ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
-    ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
 
     // The group's ids are the option numbers that answers record.
     const std::array<QAbstractButton*, 5> options {ui->Otv1, ui->Otv2, ui->Otv3, ui->Otv4, ui->Otv5};
@@ -81,10 +76,15 @@ TMF::~TMF()
 
 void TMF::setVisible(bool visible)
 {
-    // The setup window is shown first, from the constructor; the faces it
-    // does not use are matched when this window is first shown.
+    // The setup window is shown first, from the constructor; the faces and
+    // pictures it does not use are put on when this window is first shown.
+    // Qt reads an icon's file as soon as the icon is made.
     if (visible && !dressed_) {
         dressed_ = true;
+        SetWindowDefaults(this);
+        ui->Yes->setIcon(OkGlyph());
+        ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
+        ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
         SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
         SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
         SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);
