@@ -2,6 +2,7 @@
 #include "app/Program.h"
 
 #include "ui/AF.h"
+#include "ui/Appearance.h"
 #include "ui/INPM.h"
 #include "ui/MainUnit.h"
 #include "ui/SplashF.h"
@@ -21,6 +22,7 @@ void InitApplication(QApplication& app)
         QApplication::installTranslator(qtTexts);
     // The windows decide when the program ends.
     app.setQuitOnLastWindowClosed(false);
+    SetApplicationFont();
 }
 
 int RunProgram()

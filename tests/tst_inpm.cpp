@@ -4,6 +4,7 @@
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
+#include "ui/Appearance.h"
 #include "ui/INPM.h"
 #include "ui/MainUnit.h"
 
@@ -389,6 +390,21 @@ TEST_F(SetupWindow, TheWindowIsDrawnInMsSansSerif11OrAFaceWithItsMetrics)
 
 // Where the screen holds the window there, it opens at its design position;
 // tests/CMakeLists.txt runs this once more on a screen large enough.
+TEST_F(SetupWindow, MessagesAndTheMemoAreInTheWindowsFaceOnceItIsTheApplicationsFont)
+{
+    const QFont old = QApplication::font();
+    SetApplicationFont();
+    form = std::make_unique<TForm7>();
+    QFont shown;
+    answers.onBox = [&](const DialogAnswerer::Box&) { shown = QApplication::activeModalWidget()->font(); };
+    Click("Button2");
+    QApplication::setFont(old);
+    ASSERT_EQ(answers.Texts(), QStringList {NoDuration});
+    EXPECT_EQ(shown.pixelSize(), 11);
+    EXPECT_EQ(shown.family(), Control<QWidget>("Button2")->font().family());
+    EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->document()->defaultFont(), Control<QWidget>("Memo1")->font());
+}
+
 TEST_F(SetupWindow, DesignPositionWhereTheScreenAllows)
 {
     ShowActive();

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QWidget>
@@ -54,13 +54,18 @@ const QString& FamilyOf(Face face)
 
 } // namespace
 
-void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic)
+static QFont PixelFont(Face face, int pixels, bool bold = false, bool italic = false)
 {
     QFont font(FamilyOf(face));
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);
-    widget->setFont(font);
+    return font;
+}
+
+void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic)
+{
+    widget->setFont(PixelFont(face, pixels, bold, italic));
 }
 
 static QString AssetPath(const QString& name)
@@ -81,7 +86,7 @@ QByteArray AssetBytes(const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Icons made from files decode their pictures only when first drawn.
+// Qt reads an icon's files as the icon is made, not when it is first drawn.
 QIcon Glyph(const QString& normal, const QString& disabled)
 {
     QIcon icon(AssetPath(normal));
@@ -117,6 +122,11 @@ void SetWindowDefaults(QWidget* window)
     window->setWindowIcon(QIcon(AssetPath(QStringLiteral("ekzamo.png"))));
     SetPixelFont(window, Face::Dialog, 11);
     window->installEventFilter(new ScreenFitter(window));
+}
+
+void SetApplicationFont()
+{
+    QApplication::setFont(PixelFont(Face::Dialog, 11));
 }
 
 void FitOnScreen(QWidget* window)

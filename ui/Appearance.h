@@ -27,6 +27,11 @@ QIcon OkGlyph();
 // 11 px high.
 void SetWindowDefaults(QWidget* window);
 
+// Makes the default font the application's, for the message boxes and the
+// file dialog, and so that text laid out before a window's font reaches it
+// (a memo lays out its empty text as it is made) needs no second face.
+void SetApplicationFont();
+
 // Moves a window just enough to bring it, frame included, wholly onto the
 // available area of its screen; one larger than the area keeps its top left
 // corner there. Before the window manager has framed it, a classic frame is
