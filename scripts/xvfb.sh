@@ -8,7 +8,7 @@ ekzamo_xvfb() {
     local ready number
     # Xvfb picks the display itself and writes its number here once ready.
     exec {ready}<> <(:)
-    Xvfb -displayfd "$ready" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd "$ready" -screen 0 "$1x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     EKZAMO_XVFB_PID=$!
     if ! read -r -t 20 number <&"$ready"; then
         exec {ready}>&-
