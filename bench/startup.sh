@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Start-up against a bare Qt Widgets window: the time from a process's start
-# to its first window being mapped on Xvfb (no window manager) and the peak
-# resident memory at that moment, medians of interleaved runs.
+# to its first window being mapped on Xvfb (no window manager), the peak
+# resident memory and the processor time used by that moment, medians of
+# interleaved runs.
 # Usage: bench/startup.sh [RUNS]   (default 11)
 # EKZAMO=path/to/Ekzamo measures another build of the program.
 set -euo pipefail
@@ -39,10 +40,11 @@ for i in $(seq "$runs"); do
 done
 
 median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
-et=$(median "$work/ekzamo" 1); em=$(median "$work/ekzamo" 2)
-bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2)
-printf 'Medians of %d runs on %s\n' "$runs" "$DISPLAY"
-printf '  Ekzamo:      %8.1f ms  %8d KiB\n' "$et" "$em"
-printf '  bare window: %8.1f ms  %8d KiB\n' "$bt" "$bm"
-awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" \
-    'BEGIN { printf "  ratio:       %8.2f     %8.2f\n", et / bt, em / bm }'
+et=$(median "$work/ekzamo" 1); em=$(median "$work/ekzamo" 2); ec=$(median "$work/ekzamo" 3)
+bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2); bc=$(median "$work/bare" 3)
+printf 'Medians of %d runs on %s, load %s\n' "$runs" "$DISPLAY" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf '               to the window  peak memory  processor time\n'
+printf '  Ekzamo:      %8.1f ms  %8d KiB  %8.1f ms\n' "$et" "$em" "$ec"
+printf '  bare window: %8.1f ms  %8d KiB  %8.1f ms\n' "$bt" "$bm" "$bc"
+awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" -v ec="$ec" -v bc="$bc" \
+    'BEGIN { printf "  ratio:       %8.2f     %8.2f      %8.2f\n", et / bt, em / bm, ec / bc }'
