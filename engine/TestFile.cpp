@@ -140,6 +140,7 @@ TTestContent ReadTestContent(std::string_view bytes)
             break;
         }
         content.Items.push_back(std::move(item));
+        content.Lines.push_back(LineOf(bytes, places.text));
     }
     file.Close();
     return content;
@@ -178,7 +179,11 @@ std::string TestFileBytes(const std::vector<TTestItem>& items)
 
 void SaveTestFile(const std::string& path, const std::vector<TTestItem>& items)
 {
-    const std::string bytes = TestFileBytes(items);
+    SaveFileBytes(path, TestFileBytes(items));
+}
+
+void SaveFileBytes(const std::string& path, const std::string& bytes)
+{
     const QString name = FromNativePath(path);
     QSaveFile file(name);
     const bool saved = file.open(QIODevice::WriteOnly)
