@@ -123,8 +123,7 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
                 break;
             }
             std::string tag = QString::fromStdString(html.substr(i + 1, end - i - 1)).toLower().toStdString();
-            while (!tag.empty() && (tag.back() == '/' || tag.back() == ' '))
-                tag.pop_back();
+            tag = tag.substr(0, tag.find_first_of(" \t\n/", tag.starts_with('/') ? 1 : 0));
             if (tag != "p" && tag != "/p" && tag != "br")
                 onlyParagraphs = false;
             if (tag == "/p" || tag == "br")
