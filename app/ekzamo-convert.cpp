@@ -232,8 +232,9 @@ int TConversion::Fail(const std::string& message)
 
 void TConversion::PrintNotes()
 {
+    // Notes on the whole file (line 0) come last.
     std::stable_sort(notes_.begin(), notes_.end(),
-        [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
+        [](const TFormatNote& a, const TFormatNote& b) { return a.Line - 1 < b.Line - 1; });
     for (const TFormatNote& note : notes_) {
         if (note.Line)
             std::cerr << in_ << ':' << note.Line << ": " << note.Text << '\n';

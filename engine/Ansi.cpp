@@ -34,10 +34,13 @@ bool EncodesWhole(QStringView text)
 
 } // namespace
 
-// Block by block, then character by character in the failing block, so that
-// a long text costs few encoders.
+// The whole text at once, and only where that fails block by block, then
+// character by character in the failing block, so that a long text costs few
+// encoders.
 qsizetype FirstNonAnsi(QStringView text)
 {
+    if (EncodesWhole(text))
+        return -1;
     constexpr qsizetype Block = 4096;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = std::min(start + Block, text.size());
