@@ -175,8 +175,8 @@ bool TConversion::Read(TPlainTest& plain)
         const bool utf8 = IsUtf8WithLetters(bytes);
         if (utf8) {
             Note({1, FormatMsg::ReadAsUtf8});
-            if (bytes.starts_with("\xEF\xBB\xBF"))
-                bytes.erase(0, 3);
+            if (bytes.starts_with(Utf8Bom))
+                bytes.erase(0, Utf8Bom.size());
         }
         plain = PlainFromTest(ReadTestContent(bytes), utf8);
     } else {
