@@ -161,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Gift, GiftRule, ::testing::Values(
     GiftCase{"UnmatchedBrace", "Q{=a ~b\n\nok{=a ~b}\n\nQ}{", {{"ok", {"a", "b"}, 1, 3}},
         {{1, GiftMsg::Braces}, {5, GiftMsg::Braces}}},
     GiftCase{"OneAnswerIsTooFew", "Q{=a ~}", {}, {{1, FormatMsg::Skipped}}},
-    GiftCase{"ByteOrderMark", "\xEF\xBB\xBFQ{=a ~b}", {{"Q", {"a", "b"}, 1, 1}}, {}}),
+    GiftCase{"ByteOrderMark", "\xEF\xBB\xBFQ{=a ~b}", {{"Q", {"a", "b"}, 1, 1}}, {}},
+    GiftCase{"LoneCrAndControlReferencesAreSpaces", "Q\rmore{=[html]a&\\#26;b ~c}", {{"Q more", {"a b", "c"}, 1, 1}}, {}}),
     [](const auto& info) { return std::string(info.param.rule); });
 
 TEST(GiftWriter, EscapesWhatGiftNeedsEscaped)
@@ -187,6 +188,19 @@ TEST(GiftWriter, LeavesOutWhatItCannotHoldWithANote)
     EXPECT_EQ(gift, "ok{\n\t=a\n\t~b\n}\n");
     ExpectNotes(notes, {{1, FormatMsg::Skipped}, {5, FormatMsg::Skipped}, {9, FormatMsg::Skipped},
         {14, FormatMsg::Skipped}, {19, FormatMsg::Skipped}, {24, FormatMsg::Trimmed}});
+}
+
+TEST(GiftWriter, ByteOrderMarkStartingTheFirstWordingSurvives)
+{
+    const std::vector<TPlainQuestion> questions = {{"\xEF\xBB\xBFQ", {"a", "b"}, 1, 1, {}}};
+    for (const auto& [read, write] : {std::pair{&ReadGift, &GiftBytes}, std::pair{&ReadAiken, &AikenBytes}}) {
+        std::vector<TFormatNote> notes;
+        const std::string bytes = write(questions, notes);
+        EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF\xEF\xBB\xBFQ"));
+        const TPlainTest back = read(bytes);
+        ASSERT_EQ(back.Questions.size(), 1u);
+        EXPECT_EQ(back.Questions[0].Text, questions[0].Text);
+    }
 }
 
 // ---- Aiken ------------------------------------------------------------------
