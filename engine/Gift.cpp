@@ -79,10 +79,17 @@ struct TBlock {
 // the plain character; any other backslash stays.
 void AppendUnescaped(TText& out, std::string_view line)
 {
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
+    for (std::size_t i = 0; i < line.size();) {
+        // Runs without a backslash go in whole: a line may be very long.
+        const std::size_t slash = std::min(line.find('\\', i), line.size());
+        out.s.append(line, i, slash - i);
+        out.escaped.insert(out.escaped.end(), slash - i, 0);
+        i = slash;
+        if (i == line.size())
+            break;
+        char c = '\\';
         bool escaped = false;
-        if (c == '\\' && i + 1 < line.size()) {
+        if (i + 1 < line.size()) {
             const char next = line[i + 1];
             if (std::string_view("\\~=#{}:").find(next) != npos) {
                 c = next;
@@ -96,6 +103,7 @@ void AppendUnescaped(TText& out, std::string_view line)
         }
         out.s += c;
         out.escaped.push_back(escaped);
+        ++i;
     }
 }
 
@@ -164,21 +172,20 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
 // one space.
 std::string OneLine(std::string_view text)
 {
+    text = Trim(text);
     std::string out;
     out.reserve(text.size());
-    const auto lineBreak = [](char c) { return c == '\n' || c == '\r'; };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!lineBreak(text[i])) {
-            out += text[i];
-            continue;
-        }
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t lineBreak = std::min(text.find_first_of("\r\n", i), text.size());
+        out.append(text, i, lineBreak - i);
+        if (lineBreak == text.size())
+            break;
         while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
             out.pop_back();
-        while (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t' || lineBreak(text[i + 1])))
-            ++i;
+        i = text.find_first_not_of(" \t\r\n", lineBreak);
         out += ' ';
     }
-    return std::string(Trim(out));
+    return out;
 }
 
 enum class TFormat { Moodle, Html, Plain, Markdown };
@@ -407,12 +414,17 @@ void TGiftReader::Question(const TBlock& block)
 
 std::string Escaped(std::string_view text)
 {
+    constexpr std::string_view special = "\\~=#{}:";
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        if (std::string_view("\\~=#{}:").find(c) != npos)
-            out += '\\';
-        out += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t next = std::min(text.find_first_of(special, i), text.size());
+        out.append(text, i, next - i);
+        if (next == text.size())
+            break;
+        out += '\\';
+        out += text[next];
+        i = next + 1;
     }
     return out;
 }
