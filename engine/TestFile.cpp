@@ -86,21 +86,21 @@ TTestContent ReadTestContent(std::string_view bytes)
         }
         TGroup group;
         TGroupPlaces places;
-        places.correct.offset = ~std::uint64_t(0);
+        places.Correct.Offset = ~std::uint64_t(0);
         try {
             ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
             if (e.ErrorCode != IoCode::InvalidInput)
                 throw;
-            const bool atCount = places.correct.offset == ~std::uint64_t(0);
+            const bool atCount = places.Correct.Offset == ~std::uint64_t(0);
             if (content.Items.size() < MaxQuestions) {
                 content.StopMessage = Msg::InvalidInput;
-                content.StopLine = lines.LineOf(atCount ? places.count.offset : places.correct.offset);
+                content.StopLine = lines.LineOf(atCount ? places.Count.Offset : places.Correct.Offset);
             }
             break;
         }
         content.Items.push_back({std::move(group.Text), std::move(group.Options), std::uint8_t(group.Correct)});
-        content.Lines.push_back(lines.LineOf(places.text));
+        content.Lines.push_back(lines.LineOf(places.Text));
     }
     return content;
 }
