@@ -192,10 +192,10 @@ enum class TFormat { Moodle, Html, Plain, Markdown };
 
 // "[html]" and the like before a text name its format; anything else in
 // brackets is text.
-std::string TextOf(const TText& raw, TFormat& format, bool takeFormat, std::size_t line, std::vector<TFormatNote>& notes)
+std::string TextOf(const TText& raw, TFormat& format, std::size_t line, std::vector<TFormatNote>& notes)
 {
     std::string s = raw.Text;
-    if (takeFormat && !s.empty() && s[0] == '[') {
+    if (!s.empty() && s[0] == '[') {
         static const std::pair<const char*, TFormat> names[] = {
             {"moodle", TFormat::Moodle}, {"html", TFormat::Html}, {"plain", TFormat::Plain}, {"markdown", TFormat::Markdown}};
         const std::size_t end = s.find(']');
@@ -366,7 +366,7 @@ void TGiftReader::Question(const TBlock& block)
     TPlainQuestion q;
     q.Line = first;
     std::vector<TFormatNote> notes;
-    q.Text = TextOf(wording.Trimmed(), format, true, first, notes);
+    q.Text = TextOf(wording.Trimmed(), format, first, notes);
     int right = 0;
     for (TText part : parts) {
         part = part.Trimmed();
@@ -390,7 +390,7 @@ void TGiftReader::Question(const TBlock& block)
             part = part.Mid(0, hash);
         }
         TFormat answerFormat = format;
-        std::string option = TextOf(part.Trimmed(), answerFormat, true, line, notes);
+        std::string option = TextOf(part.Trimmed(), answerFormat, line, notes);
         if (option.empty()) {
             notes.push_back({line, GiftMsg::EmptyOptionDropped});
             continue;
