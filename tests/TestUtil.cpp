@@ -5,8 +5,6 @@
 #include "engine/Ques.h"
 
 #include <QDir>
-#include <QScreen>
-#include <QWidget>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -70,17 +68,18 @@ std::string Cp(const char* utf8)
     return ToAnsi(QString::fromUtf8(utf8));
 }
 
-void ExpectDesignPosition(const QWidget* window, const QPoint& designed)
+std::string MakeTest(int count, int options, const char* eol)
 {
-    const QRect area = window->screen()->availableGeometry();
-    const QRect outer = window->frameGeometry();
-    if (area.contains(QRect(designed, outer.size()))) {
-        EXPECT_EQ(outer.topLeft(), designed);
-        return;
+    std::string bytes;
+    for (int k = 1; k <= count; ++k) {
+        bytes += Cp("Вопрос ") + std::to_string(k) + eol + std::to_string(options) + eol + "1" + eol;
+        for (int i = 1; i <= options; ++i)
+            bytes += Cp("Ответ ") + std::to_string(k) + "." + std::to_string(i) + eol;
     }
-    auto fitted = [](int at, int size, int low, int extent) {
-        return size <= extent ? at >= low && at + size <= low + extent : at == low;
-    };
-    EXPECT_TRUE(fitted(outer.x(), outer.width(), area.x(), area.width())) << "left " << outer.x();
-    EXPECT_TRUE(fitted(outer.y(), outer.height(), area.y(), area.height())) << "top " << outer.y();
+    return bytes;
+}
+
+QString Score(int right, int total)
+{
+    return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
 }

@@ -43,12 +43,12 @@ T* Find(const QObject* window, const char* name)
 
 std::string ReadBytes(const std::string& path);
 
-class QPoint;
-class QWidget;
-// A shown window stands at its design position where the screen holds it
-// there; elsewhere it is moved onto the screen, and one too large for the
-// screen keeps the screen's edge.
-void ExpectDesignPosition(const QWidget* window, const QPoint& designed);
-
 // Windows-1251 bytes of UTF-8 source text, for building expected file content.
 std::string Cp(const char* utf8);
+
+// A test file of `count` questions "Вопрос k", each with `options` options
+// "Ответ k.i", the first one right, every line ending in `eol`.
+std::string MakeTest(int count, int options = 2, const char* eol = "\r\n");
+
+// The score line as the program shows it.
+QString Score(int right, int total);

@@ -4,6 +4,7 @@
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
+#include "tests/WindowUtil.h"
 #include "ui/Appearance.h"
 #include "ui/INPM.h"
 #include "ui/MainUnit.h"
