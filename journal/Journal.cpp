@@ -1,0 +1,429 @@
+// SPDX-License-Identifier: MIT
+#include "journal/Journal.h"
+
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/ResultsFile.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A line longer than any wording a test would hold: past it, the file is
+// refused rather than held in memory.
+constexpr std::size_t MaxLine = 64 * 1024;
+
+std::string Decimal(std::size_t n)
+{
+    return std::to_string(n);
+}
+
+// ---- Finding the files ------------------------------------------------------
+
+struct TFound {
+    std::string path; // as the teacher will recognise it
+    fs::path absolute;
+};
+
+void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
+{
+    std::error_code error;
+    const fs::path root(arg);
+    const fs::file_status status = fs::status(root, error);
+    if (error || !fs::exists(status)) {
+        warnings.push_back({arg, 0, JournalMsg::NoSuchPath});
+        return;
+    }
+    if (!fs::is_directory(status)) {
+        found.push_back({arg, fs::absolute(root, error).lexically_normal()});
+        return;
+    }
+    std::vector<TFound> here;
+    fs::recursive_directory_iterator it(root, fs::directory_options::none, error);
+    if (error) {
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, error.message())});
+        return;
+    }
+    for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (error)
+            break;
+        const fs::directory_entry& entry = *it;
+        std::error_code typeError;
+        if (entry.is_directory(typeError)) {
+            // A folder that cannot be listed is reported and passed by.
+            std::error_code listError;
+            fs::directory_iterator probe(entry.path(), listError);
+            if (listError) {
+                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, listError.message())});
+                it.disable_recursion_pending();
+            }
+            continue;
+        }
+        if (entry.path().extension() == ".out")
+            here.push_back({entry.path().string(), fs::absolute(entry.path(), typeError).lexically_normal()});
+    }
+    if (error)
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, error.message())});
+    std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.path < b.path; });
+    found.insert(found.end(), here.begin(), here.end());
+}
+
+// ---- Naming: two layouts told apart by the names ----------------------------
+
+struct TNamed {
+    QString student;
+    QString test;
+};
+
+// A file name met in more than one folder is a test's results in one folder
+// per student (9А/Иванов/algebra.out); any other is a student's file in one
+// folder per test (algebra/Иванов.out).
+std::vector<TNamed> Name(const std::vector<TFound>& files)
+{
+    std::map<std::string, std::set<std::string>> folders;
+    for (const TFound& f : files)
+        folders[f.absolute.filename().string()].insert(f.absolute.parent_path().string());
+    std::vector<TNamed> names;
+    names.reserve(files.size());
+    for (const TFound& f : files) {
+        const QString stem = FromNativePath(f.absolute.stem().string());
+        const QString folder = FromNativePath(f.absolute.parent_path().filename().string());
+        if (folders[f.absolute.filename().string()].size() > 1)
+            names.push_back({folder, stem});
+        else
+            names.push_back({stem, folder});
+    }
+    return names;
+}
+
+// ---- Gathering one test's files ---------------------------------------------
+
+struct TViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
+// Files of one test name that share one set of wordings.
+struct TGroup {
+    std::vector<std::string> wordings; // sorted: the group's signature
+    std::vector<TQuestionResult> items;
+    // Item numbers of each wording; more than one when a test repeats it.
+    std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> index;
+    std::vector<TStudentResult> students;
+    std::vector<std::uint8_t> marks;
+    std::vector<std::uint16_t> chosen;
+};
+
+struct TGathering {
+    QString name;
+    std::vector<TGroup> groups;
+    std::vector<TStudentResult> scoreOnly;
+};
+
+std::uint16_t Tally(TQuestionResult& item, std::string_view text)
+{
+    for (std::size_t k = 0; k < item.options.size(); ++k)
+        if (item.options[k].text == text)
+            return std::uint16_t(k);
+    item.options.push_back({std::string(text), 0, false});
+    return std::uint16_t(item.options.size() - 1);
+}
+
+void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, std::vector<std::string_view>& sorted)
+{
+    sorted.clear();
+    for (const TResultBlock& b : run.Blocks)
+        sorted.push_back(b.Text);
+    std::sort(sorted.begin(), sorted.end());
+    TGroup* group = nullptr;
+    for (TGroup& g : test.groups)
+        if (std::equal(g.wordings.begin(), g.wordings.end(), sorted.begin(), sorted.end()))
+            group = &g;
+    if (!group) {
+        TGroup& g = test.groups.emplace_back();
+        g.wordings.assign(sorted.begin(), sorted.end());
+        for (const TResultBlock& b : run.Blocks) {
+            g.index[b.Text].push_back(unsigned(g.items.size()));
+            g.items.push_back({b.Text, {}, 0, 0, {}, 0});
+        }
+        group = &g;
+    }
+    const std::size_t items = group->items.size();
+    const std::size_t row = group->students.size();
+    student.row = std::ptrdiff_t(row);
+    group->students.push_back(std::move(student));
+    group->marks.resize((row + 1) * items);
+    group->chosen.resize((row + 1) * items);
+    std::vector<unsigned> seen(items, 0);
+    for (const TResultBlock& b : run.Blocks) {
+        const std::vector<unsigned>& places = group->index.find(std::string_view(b.Text))->second;
+        const unsigned item = places[seen[places.front()]++];
+        TQuestionResult& q = group->items[item];
+        for (const std::string& option : b.Options)
+            Tally(q, option);
+        std::uint16_t choice = Skipped;
+        if (b.Given == 0) {
+            ++q.skipped;
+        } else {
+            // Two option buttons are always shown: a second button chosen
+            // under a one-option question is an empty option.
+            choice = Tally(q, b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
+            ++q.options[choice].chosen;
+        }
+        if (b.Correct >= 1 && b.Correct <= b.Options.size())
+            q.options[Tally(q, b.Options[b.Correct - 1u])].right = true;
+        else
+            ++q.rightNotShown;
+        group->marks[row * items + item] = b.Given == b.Correct;
+        group->chosen[row * items + item] = choice;
+    }
+}
+
+// ---- Figures ----------------------------------------------------------------
+
+unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsigned>& totals, double medianTotal)
+{
+    const TQuestionResult& q = test.items[item];
+    unsigned flags = 0;
+    const TItemFigures& f = q.figures;
+    if (f.facility && *f.facility < 5)
+        flags |= Hard;
+    if (f.facility && *f.facility > 95)
+        flags |= Easy;
+    if (f.discrimination && *f.discrimination < 0)
+        flags |= NegativeDiscrimination;
+    if (f.efficiency && *f.efficiency < 15)
+        flags |= Dubious;
+    if (q.rightNotShown > 0)
+        flags |= RightNotShown;
+    // The stronger half: students whose total is above the median.
+    std::vector<unsigned> counts(q.options.size(), 0);
+    unsigned right = 0;
+    for (std::size_t s = 0; s < test.marks.students; ++s) {
+        if (double(totals[s]) <= medianTotal)
+            continue;
+        right += test.marks.At(s, item);
+        const std::uint16_t c = test.chosen[s * test.marks.items + item];
+        if (c != Skipped)
+            ++counts[c];
+    }
+    for (std::size_t k = 0; k < counts.size(); ++k)
+        if (!q.options[k].right && counts[k] > right)
+            flags |= WrongKeyLikely;
+    return flags;
+}
+
+void WorkOut(TTestResult& test)
+{
+    std::vector<unsigned> rights;
+    for (const TStudentResult& s : test.students)
+        rights.push_back(s.right);
+    test.score = ScoreFigures(rights, test.questions);
+    test.alpha = Alpha(test.marks);
+    test.errorRatio = ErrorRatio(test.alpha);
+    test.standardError = StandardError(test.errorRatio, test.score.sd);
+
+    const std::vector<TItemFigures> figures = ItemFigures(test.marks);
+    std::vector<unsigned> totals(test.marks.students, 0);
+    for (std::size_t s = 0; s < test.marks.students; ++s)
+        for (std::size_t i = 0; i < test.marks.items; ++i)
+            totals[s] += test.marks.At(s, i);
+    std::vector<unsigned> sorted = totals;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t n = sorted.size();
+    const double median = n == 0 ? 0 : n % 2 ? sorted[n / 2] : (double(sorted[n / 2 - 1]) + sorted[n / 2]) / 2;
+    for (std::size_t i = 0; i < test.items.size(); ++i) {
+        test.items[i].figures = figures[i];
+        test.items[i].flags = Flags(test, i, totals, median);
+    }
+}
+
+std::string FileCount(std::size_t n)
+{
+    const std::size_t tens = n % 100;
+    const std::size_t ones = n % 10;
+    const char* word = (tens >= 11 && tens <= 14) || ones == 0 || ones >= 5 ? "файлов" : ones == 1 ? "файл" : "файла";
+    return Decimal(n) + " " + word;
+}
+
+// Picks the files that agree (the largest group of one set of wordings) and
+// reports the rest.
+TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
+{
+    TTestResult test;
+    test.name = g.name;
+    const std::string name = g.name.toStdString();
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < g.groups.size(); ++k)
+        if (g.groups[k].students.size() > g.groups[best].students.size())
+            best = k;
+    if (!g.groups.empty()) {
+        TGroup& chosen = g.groups[best];
+        for (std::size_t k = 0; k < g.groups.size(); ++k)
+            if (k != best)
+                for (const TStudentResult& s : g.groups[k].students)
+                    warnings.push_back({s.path, 0,
+                        Format(JournalMsg::OtherQuestions, name, FileCount(chosen.students.size()))});
+        test.questions = unsigned(chosen.items.size());
+        test.items = std::move(chosen.items);
+        test.students = std::move(chosen.students);
+        test.marks = {test.students.size(), test.items.size(), std::move(chosen.marks)};
+        test.chosen = std::move(chosen.chosen);
+    } else {
+        // Score-only files alone: the most common question count decides.
+        std::map<unsigned, std::size_t> counts;
+        for (const TStudentResult& s : g.scoreOnly)
+            ++counts[s.questions];
+        test.questions = std::max_element(counts.begin(), counts.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+    }
+    const std::size_t agreeing = std::max<std::size_t>(test.students.size(),
+        std::size_t(std::count_if(g.scoreOnly.begin(), g.scoreOnly.end(),
+            [&](const TStudentResult& s) { return s.questions == test.questions; })));
+    for (TStudentResult& s : g.scoreOnly) {
+        if (s.questions == test.questions)
+            test.students.push_back(std::move(s));
+        else
+            warnings.push_back({s.path, 1, Format(JournalMsg::OtherCount, Decimal(s.questions),
+                Decimal(test.questions) + " (" + FileCount(agreeing) + ")")});
+    }
+    std::sort(test.students.begin(), test.students.end(), [](const TStudentResult& a, const TStudentResult& b) {
+        const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a.path < b.path;
+    });
+    WorkOut(test);
+    return test;
+}
+
+} // namespace
+
+QString TScale::Grade(double percent) const
+{
+    for (const Step& s : steps)
+        if (percent >= s.from)
+            return s.grade;
+    return lowest;
+}
+
+TScale ParseScale(const std::string& text)
+{
+    TScale scale;
+    const QStringList parts = QString::fromStdString(text).split(u',');
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        const QString part = parts[k].trimmed();
+        const qsizetype colon = part.indexOf(u':');
+        bool ok = colon > 0;
+        if (colon < 0 && k == parts.size() - 1 && k > 0 && !part.isEmpty()) {
+            scale.lowest = part;
+            break;
+        }
+        const double from = ok ? part.mid(colon + 1).trimmed().toDouble(&ok) : 0;
+        if (!ok || from < 0 || from > 100 || (!scale.steps.empty() && from >= scale.steps.back().from))
+            throw EError(Format(JournalMsg::BadScale, text));
+        scale.steps.push_back({part.left(colon).trimmed(), from});
+    }
+    return scale;
+}
+
+std::string WarningLine(const TWarning& w)
+{
+    return w.line ? w.path + ":" + Decimal(w.line) + ": " + w.text : w.path + ": " + w.text;
+}
+
+const char* FlagKeyword(unsigned bit)
+{
+    switch (bit) {
+    case Hard: return "hard";
+    case Easy: return "easy";
+    case NegativeDiscrimination: return "negative_discrimination";
+    case Dubious: return "dubious";
+    case WrongKeyLikely: return "wrong_key";
+    case RightNotShown: return "right_not_shown";
+    default: return "";
+    }
+}
+
+QString FlagText(unsigned bit)
+{
+    switch (bit) {
+    case Hard: return QStringLiteral("слишком трудный");
+    case Easy: return QStringLiteral("слишком лёгкий");
+    case NegativeDiscrimination: return QStringLiteral("сильные отвечают хуже слабых");
+    case Dubious: return QStringLiteral("сомнительный: плохо различает");
+    case WrongKeyLikely: return QStringLiteral("возможно, неверный ключ");
+    case RightNotShown: return QStringLiteral("правильный ответ показан не всем");
+    default: return {};
+    }
+}
+
+TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale)
+{
+    TJournal journal;
+    std::vector<TFound> found;
+    for (const std::string& p : paths)
+        Collect(p, found, journal.warnings);
+    // The same file named twice (a folder and a file in it) is read once.
+    {
+        std::set<fs::path> seen;
+        std::vector<TFound> unique;
+        for (TFound& f : found) {
+            std::error_code error;
+            fs::path key = fs::canonical(f.absolute, error);
+            if (error)
+                key = f.absolute;
+            if (seen.insert(key).second)
+                unique.push_back(std::move(f));
+        }
+        found = std::move(unique);
+    }
+    journal.files = found.size();
+    const std::vector<TNamed> names = Name(found);
+
+    std::map<QString, TGathering> tests;
+    TResults run;
+    std::vector<std::string_view> sorted;
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        const std::string& path = found[k].path;
+        try {
+            ReadResults(path, run, MaxLine);
+        } catch (const EResultsError& e) {
+            journal.warnings.push_back({path, e.Line, e.what()});
+            continue;
+        } catch (const EError& e) {
+            journal.warnings.push_back({path, 0, AsShown(e.what())});
+            continue;
+        }
+        if (run.Questions == 0) {
+            journal.warnings.push_back({path, 1, JournalMsg::NoQuestions});
+            continue;
+        }
+        TStudentResult student;
+        student.name = names[k].student;
+        student.path = path;
+        student.right = run.Right;
+        student.questions = run.Questions;
+        student.percent = 100.0 * run.Right / run.Questions;
+        student.grade = scale.Grade(student.percent);
+        TGathering& test = tests[names[k].test];
+        test.name = names[k].test;
+        if (run.Detailed())
+            AddDetailed(test, run, std::move(student), sorted);
+        else
+            test.scoreOnly.push_back(std::move(student));
+    }
+    for (auto& [name, gathering] : tests) {
+        journal.tests.push_back(Settle(gathering, journal.warnings));
+        journal.used += journal.tests.back().students.size();
+    }
+    return journal;
+}
