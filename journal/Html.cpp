@@ -14,8 +14,10 @@
 
 namespace {
 
+// No quotes, "<", ">" or "&" in here: the writer escapes them, and a style
+// element's text is not unescaped.
 const char* const Style = R"(
-body { font-family: "Liberation Sans", Arial, sans-serif; font-size: 11pt; color: #222; margin: 2em auto; max-width: 70em; padding: 0 1em; }
+body { font-family: Liberation Sans, Arial, sans-serif; font-size: 11pt; color: #222; margin: 2em auto; max-width: 70em; padding: 0 1em; }
 h1 { font-size: 18pt; margin-bottom: .2em; }
 h2 { font-size: 14pt; margin-top: 1.6em; border-bottom: 1px solid #aaa; }
 h3 { font-size: 12pt; margin-top: 1.2em; }
@@ -23,7 +25,7 @@ table { border-collapse: collapse; margin: .5em 0; }
 th, td { border: 1px solid #bbb; padding: .2em .45em; vertical-align: top; text-align: left; }
 th { background: #eee; }
 td.n { text-align: right; white-space: nowrap; }
-td.file { font-family: "Liberation Mono", monospace; font-size: 8.5pt; word-break: break-all; }
+td.file { font-family: Liberation Mono, monospace; font-size: 8.5pt; word-break: break-all; }
 table.summary td.n { min-width: 5em; }
 ul.options { margin: 0; padding-left: 1.1em; }
 .right { color: #1a7f37; font-weight: bold; }
@@ -34,7 +36,7 @@ ul.options { margin: 0; padding-left: 1.1em; }
 figure { margin: .5em 0; }
 figcaption { font-size: 9.5pt; color: #555; }
 svg { max-width: 100%; height: auto; }
-svg text { font-family: "Liberation Sans", Arial, sans-serif; font-size: 10px; fill: #333; }
+svg text { font-family: Liberation Sans, Arial, sans-serif; font-size: 10px; fill: #333; }
 dt { font-weight: bold; margin-top: .4em; }
 @page { size: A4; margin: 12mm; }
 @media print {

@@ -287,9 +287,9 @@ TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
         test.questions = std::max_element(counts.begin(), counts.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; })->first;
     }
-    const std::size_t agreeing = std::max<std::size_t>(test.students.size(),
-        std::size_t(std::count_if(g.scoreOnly.begin(), g.scoreOnly.end(),
-            [&](const TStudentResult& s) { return s.questions == test.questions; })));
+    const std::size_t agreeing = test.students.size()
+        + std::size_t(std::count_if(g.scoreOnly.begin(), g.scoreOnly.end(),
+            [&](const TStudentResult& s) { return s.questions == test.questions; }));
     for (TStudentResult& s : g.scoreOnly) {
         if (s.questions == test.questions)
             test.students.push_back(std::move(s));
