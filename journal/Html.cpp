@@ -169,7 +169,7 @@ void Histogram(THtml& h, const TTestResult& t)
 void FacilityChart(THtml& h, const TTestResult& t)
 {
     const double n = double(t.items.size());
-    const double barWidth = std::clamp(600.0 / n, 3.0, 24.0);
+    const double barWidth = std::clamp(600.0 / n, 3.0, 48.0);
     const double left = 30, top = 10, plot = 150;
     const double width = left + n * barWidth + 10, height = top + plot + 30;
     h.Open("figure", {{"class", "facility"}});
