@@ -65,9 +65,12 @@ public:
             if (pos_ == size_ && !Fill()) {
                 if (!isLong)
                     return false;
-                // The last line has no line end.
+                // The last line has no line end: read on, so that a file that
+                // is no results at all is told as such, and fail at the end.
                 ++number_;
-                throw EResultsError(number_, ResultsMsg::CutLine);
+                cut_ = true;
+                line = long_;
+                return true;
             }
             const char* begin = data_ + pos_;
             const char* lf = static_cast<const char*>(std::memchr(begin, '\n', size_ - pos_));
@@ -97,6 +100,8 @@ public:
     }
 
     std::size_t Number() const { return number_; }
+    // The last line read had no line end.
+    bool Cut() const { return cut_; }
 
 private:
     static constexpr std::size_t BufferSize = 64 * 1024;
@@ -119,6 +124,7 @@ private:
     std::size_t maxLine_;
     std::size_t number_ = 0;
     std::string long_;
+    bool cut_ = false;
 };
 
 // A decimal number as the program writes it: digits, no sign, no leading
@@ -148,9 +154,14 @@ void ReadScoreLine(TLines& lines, TResults& into)
 {
     const TFixedTexts& fixed = Fixed();
     std::string_view line;
-    if (!lines.Next(line, ScoreLineLimit)) {
-        throw EResultsError(1, ResultsMsg::Empty);
+    bool read = false;
+    try {
+        read = lines.Next(line, ScoreLineLimit);
+    } catch (const EResultsError&) {
+        throw EResultsError(1, ResultsMsg::NotScoreLine);
     }
+    if (!read)
+        throw EResultsError(1, ResultsMsg::Empty);
     if (!StartsWith(line, fixed.scoreHead)) {
         throw EResultsError(1, StartsWith(line, fixed.scoreHeadUtf8) ? ResultsMsg::Utf8 : ResultsMsg::NotScoreLine);
     }
@@ -233,10 +244,11 @@ void Parse(TLines& lines, TResults& into)
         block.Correct = std::uint8_t(ReadNumberLine(line, lines.Number(), fixed.correct, ResultsMsg::RightLine, 255));
     }
     into.Blocks.resize(used);
-
+    const std::size_t last = lines.Number();
+    if (lines.Cut())
+        throw EResultsError(last, ResultsMsg::CutLine);
     if (used == 0)
         return;
-    const std::size_t last = lines.Number();
     if (used != into.Questions)
         throw EResultsError(last, Format(ResultsMsg::BlockCount, Decimal(used), Decimal(into.Questions)));
     const auto right = std::size_t(std::count_if(into.Blocks.begin(), into.Blocks.end(),

@@ -30,6 +30,15 @@ std::string Decimal(std::size_t n)
 
 // ---- Finding the files ------------------------------------------------------
 
+// Why a folder could not be listed, in the teacher's language where it is
+// the usual reason.
+std::string Reason(const std::error_code& error)
+{
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return "нет прав на чтение";
+    return error.message();
+}
+
 struct TFound {
     std::string path; // as the teacher will recognise it
     fs::path absolute;
@@ -51,7 +60,7 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
     std::vector<TFound> here;
     fs::recursive_directory_iterator it(root, fs::directory_options::none, error);
     if (error) {
-        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, error.message())});
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
         return;
     }
     for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
@@ -64,7 +73,7 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
             std::error_code listError;
             fs::directory_iterator probe(entry.path(), listError);
             if (listError) {
-                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, listError.message())});
+                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, Reason(listError))});
                 it.disable_recursion_pending();
             }
             continue;
@@ -73,7 +82,7 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
             here.push_back({entry.path().string(), fs::absolute(entry.path(), typeError).lexically_normal()});
     }
     if (error)
-        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, error.message())});
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
     std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.path < b.path; });
     found.insert(found.end(), here.begin(), here.end());
 }

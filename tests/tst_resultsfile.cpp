@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Format, ResultsRefused, ::testing::Values(
     BadFile{"EmptyFile", "", 1, "файл пуст"},
     BadFile{"NotResults", "Hello\r\n", 1, "первая строка — не строка результата"},
     BadFile{"BinaryFile", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + std::string(5000, '\0'), 1,
-        "строка длиннее 128 байт"},
+        "первая строка — не строка результата"},
     BadFile{"SavedAsUtf8", "Вы ответили правильно на 1 вопрос(-а/-ов) из 2\r\n", 1, "файл пересохранён в кодировке UTF-8"},
     BadFile{"LeadingZeroInScore", Score(1, 2).replace(Cp("на ").size() + Cp("Вы ответили правильно ").size(), 1, "01"),
         1, "первая строка"},
