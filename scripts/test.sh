@@ -25,11 +25,17 @@ if command -v clang++ >/dev/null; then
     echo "== Fuzzing LoadTest for 60 s"
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DEKZAMO_BENCH=OFF
-    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_loadtest
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_loadtest fuzz_results
     corpus=$(mktemp -d)
     cp "$root"/fuzz/corpus/* "$corpus"/
     LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
         "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 -print_funcs=0 "$corpus"
+    rm -rf "$corpus"
+    echo "== Fuzzing the results-file reader for 30 s"
+    corpus=$(mktemp -d)
+    cp "$root"/fuzz/results-corpus/* "$corpus"/
+    LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
+        "$root/build-fuzz/fuzz/fuzz_results" -max_total_time=30 -print_final_stats=1 -print_funcs=0 "$corpus"
     rm -rf "$corpus"
 fi
 
