@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string Score(int right, int count)
+std::string ScoreBytes(int right, int count)
 {
     return Cp("Вы ответили правильно на ") + std::to_string(right) + Cp(" вопрос(-а/-ов) из ")
         + std::to_string(count) + "\r\n";
@@ -42,7 +42,7 @@ std::string Results(const std::vector<B>& blocks, int right = -1)
         body += Cp("Ваш ответ: ") + std::to_string(b.given) + "\r\n" + Cp("Правильный ответ: ")
             + std::to_string(b.correct) + "\r\n";
     }
-    return Score(right < 0 ? counted : right, int(blocks.size())) + body;
+    return ScoreBytes(right < 0 ? counted : right, int(blocks.size())) + body;
 }
 
 class JournalFiles : public ::testing::Test {
@@ -85,8 +85,8 @@ TEST_F(JournalFiles, FolderPerStudentWhenFileNamesRepeat)
 {
     Put("9А/Иванов/алгебра.out", Results(TwoRight));
     Put("9А/Петров/алгебра.out", Results(TwoRight));
-    Put("9А/Петров/geometry.out", Score(1, 3));
-    Put("9А/Сидоров/geometry.out", Score(2, 3));
+    Put("9А/Петров/geometry.out", ScoreBytes(1, 3));
+    Put("9А/Сидоров/geometry.out", ScoreBytes(2, 3));
     const TJournal j = Build();
     ASSERT_EQ(j.tests.size(), 2u);
     EXPECT_EQ(Students(Test(j, "алгебра")), QStringList({"Иванов", "Петров"}));
@@ -121,8 +121,8 @@ TEST_F(JournalFiles, FileWithOtherQuestionsIsReportedNotMixedIn)
     Put("t/a.out", Results(TwoRight));
     Put("t/b.out", Results({{"Q2", {"b", "a"}, 1, 2}, {"Q1", {"a", "b"}, 1, 1}})); // same set, other order
     const std::string other = Put("t/c.out", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q3", {"a", "b"}, 1, 1}}));
-    const std::string plainOther = Put("t/d.out", Score(1, 3));
-    Put("t/e.out", Score(1, 2));
+    const std::string plainOther = Put("t/d.out", ScoreBytes(1, 3));
+    Put("t/e.out", ScoreBytes(1, 2));
     const TJournal j = Build();
     ASSERT_EQ(j.tests.size(), 1u);
     EXPECT_EQ(Students(j.tests[0]), QStringList({"a", "b", "e"}));
@@ -140,7 +140,7 @@ TEST_F(JournalFiles, BrokenFilesReportedWithPathAndLine)
     Put("t/good.out", Results(TwoRight));
     const std::string edited = Put("t/edited.out", Results(TwoRight, 1));
     const std::string binary = Put("t/binary.out", std::string("\x89PNG\r\n\x1a\n\0\0", 10) + std::string(300, '\xff'));
-    const std::string empty = Put("t/empty.out", Score(0, 0));
+    const std::string empty = Put("t/empty.out", ScoreBytes(0, 0));
     const TJournal j = Build();
     EXPECT_EQ(j.used, 1u);
     ASSERT_EQ(j.warnings.size(), 3u);

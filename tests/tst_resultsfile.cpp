@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Detailed, ResultsRoundTrip, ::testing::Bool(),
 
 // ---- Files the reader refuses ----------------------------------------------
 
-std::string Score(int right, int count)
+std::string ScoreBytes(int right, int count)
 {
     return Cp("Вы ответили правильно на ") + std::to_string(right) + Cp(" вопрос(-а/-ов) из ")
         + std::to_string(count) + "\r\n";
@@ -161,7 +161,7 @@ std::string Block(const std::string& text, const std::vector<std::string>& optio
     return b + Cp("Ваш ответ: ") + given + "\r\n" + Cp("Правильный ответ: ") + correct + "\r\n";
 }
 
-const std::string GoodTwo = Score(1, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "2", "1");
+const std::string GoodTwo = ScoreBytes(1, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "2", "1");
 
 struct BadFile {
     const char* rule;
@@ -193,28 +193,28 @@ INSTANTIATE_TEST_SUITE_P(Format, ResultsRefused, ::testing::Values(
     BadFile{"BinaryFile", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10) + std::string(5000, '\0'), 1,
         "первая строка — не строка результата"},
     BadFile{"SavedAsUtf8", "Вы ответили правильно на 1 вопрос(-а/-ов) из 2\r\n", 1, "файл пересохранён в кодировке UTF-8"},
-    BadFile{"LeadingZeroInScore", Score(1, 2).replace(Cp("на ").size() + Cp("Вы ответили правильно ").size(), 1, "01"),
+    BadFile{"LeadingZeroInScore", ScoreBytes(1, 2).replace(Cp("на ").size() + Cp("Вы ответили правильно ").size(), 1, "01"),
         1, "первая строка"},
-    BadFile{"ScoreAbove255", Score(1, 256), 1, "первая строка"},
-    BadFile{"RightAboveCount", Score(3, 2), 1, "правильных ответов 3 больше, чем вопросов (2)"},
-    BadFile{"ScoreLineEdited", Score(2, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "2", "1"), 1,
+    BadFile{"ScoreAbove255", ScoreBytes(1, 256), 1, "первая строка"},
+    BadFile{"RightAboveCount", ScoreBytes(3, 2), 1, "правильных ответов 3 больше, чем вопросов (2)"},
+    BadFile{"ScoreLineEdited", ScoreBytes(2, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "2", "1"), 1,
         "в строке результата правильных ответов 2, а по ответам в файле — 1"},
-    BadFile{"AnswerEdited", Score(1, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "1", "1"), 1,
+    BadFile{"AnswerEdited", ScoreBytes(1, 2) + Block("Q1", {"A", "B"}, "1", "1") + Block("Q2", {"A", "B"}, "1", "1"), 1,
         "в строке результата правильных ответов 1, а по ответам в файле — 2"},
-    BadFile{"BlockMissing", Score(1, 3) + Block("Q1", {"A", "B"}, "1", "1"), 9, "в файле вопросов 1, а в строке результата — 3"},
+    BadFile{"BlockMissing", ScoreBytes(1, 3) + Block("Q1", {"A", "B"}, "1", "1"), 9, "в файле вопросов 1, а в строке результата — 3"},
     BadFile{"CutInsideBlock", GoodTwo.substr(0, GoodTwo.size() - 35), 15, "файл обрывается посреди вопроса"},
     BadFile{"CutInsideLine", GoodTwo.substr(0, GoodTwo.size() - 2), 17, "файл обрывается посреди строки"},
-    BadFile{"ShortSeparator", Score(0, 1) + Block("Q", {"A"}, "0", "1").substr(1), 2, "ожидается «строка из 63"},
-    BadFile{"NoQuestionHeader", Score(0, 1) + std::string(63, '=') + "\r\nQ\r\n", 3, "ожидается «Вопрос:»"},
-    BadFile{"SixthOption", Score(0, 1) + Block("Q", {"a", "b", "c", "d", "e", "f"}, "0", "1"), 11,
+    BadFile{"ShortSeparator", ScoreBytes(0, 1) + Block("Q", {"A"}, "0", "1").substr(1), 2, "ожидается «строка из 63"},
+    BadFile{"NoQuestionHeader", ScoreBytes(0, 1) + std::string(63, '=') + "\r\nQ\r\n", 3, "ожидается «Вопрос:»"},
+    BadFile{"SixthOption", ScoreBytes(0, 1) + Block("Q", {"a", "b", "c", "d", "e", "f"}, "0", "1"), 11,
         "ожидается «Ваш ответ: N»"},
-    BadFile{"OptionsOutOfOrder", Score(0, 1) + std::string(63, '=') + Cp("\r\nВопрос:\r\nQ\r\nВарианты ответов:\r\n2. b\r\n"), 6,
+    BadFile{"OptionsOutOfOrder", ScoreBytes(0, 1) + std::string(63, '=') + Cp("\r\nВопрос:\r\nQ\r\nВарианты ответов:\r\n2. b\r\n"), 6,
         "ожидается «Ваш ответ: N»"},
-    BadFile{"AnswerAboveFive", Score(0, 1) + Block("Q", {"a"}, "6", "1"), 7, "«6»: здесь должно быть число от 0 до 5"},
-    BadFile{"AnswerNotNumber", Score(0, 1) + Block("Q", {"a"}, "x", "1"), 7, "«x»: здесь должно быть число"},
-    BadFile{"RightAbove255", Score(0, 1) + Block("Q", {"a"}, "0", "256"), 8, "«256»: здесь должно быть число от 0 до 255"},
+    BadFile{"AnswerAboveFive", ScoreBytes(0, 1) + Block("Q", {"a"}, "6", "1"), 7, "«6»: здесь должно быть число от 0 до 5"},
+    BadFile{"AnswerNotNumber", ScoreBytes(0, 1) + Block("Q", {"a"}, "x", "1"), 7, "«x»: здесь должно быть число"},
+    BadFile{"RightAbove255", ScoreBytes(0, 1) + Block("Q", {"a"}, "0", "256"), 8, "«256»: здесь должно быть число от 0 до 255"},
     BadFile{"TrailingText", GoodTwo + "extra\r\n", 18, "ожидается «строка из 63"},
-    BadFile{"LongWording", Score(0, 1) + Block(std::string(5000, 'w'), {"a"}, "0", "1"), 4, "строка длиннее 4096 байт"}));
+    BadFile{"LongWording", ScoreBytes(0, 1) + Block(std::string(5000, 'w'), {"a"}, "0", "1"), 4, "строка длиннее 4096 байт"}));
 
 TEST(ResultsAccepted, LineEndsConvertedToLf)
 {
@@ -235,11 +235,11 @@ TEST(ResultsAccepted, LineEndsConvertedToLf)
 TEST(ResultsAccepted, ReusedRunKeepsNothingOfThePreviousFile)
 {
     TResults r;
-    ParseResults(Score(1, 1) + Block("long wording", {"a", "b", "c", "d", "e"}, "3", "3"), r);
-    ParseResults(Score(0, 1) + Block("Q", {"x"}, "0", "1"), r);
+    ParseResults(ScoreBytes(1, 1) + Block("long wording", {"a", "b", "c", "d", "e"}, "3", "3"), r);
+    ParseResults(ScoreBytes(0, 1) + Block("Q", {"x"}, "0", "1"), r);
     const TResults fresh{0, 1, {{"Q", {"x"}, 0, 1}}};
     EXPECT_EQ(r, fresh);
-    ParseResults(Score(0, 4), r);
+    ParseResults(ScoreBytes(0, 4), r);
     EXPECT_EQ(r, (TResults{0, 4, {}}));
 }
 
