@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-5}
 data=${EKZAMO_JOURNAL_BENCH_DIR:-/tmp/ekzamo-journal-bench}
 build=$root/build-bench
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_BENCH=ON -DEKZAMO_FUZZ=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target ekzamo-journal simulate_class >/dev/null
 journal=$build/journal/ekzamo-journal
 
