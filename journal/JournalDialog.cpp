@@ -9,7 +9,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QUrl>
 #include <exception>
 
@@ -59,6 +61,11 @@ int RunDialog(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(Title());
+    // Qt's own dialogs speak Russian, as the program's do, when their
+    // translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     try {
         return Run();
     } catch (const std::exception& error) {
