@@ -13,7 +13,7 @@ TJournalArgs ParseArgs(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
-            args.paths.push_back(arg);
+            args.Paths.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -21,7 +21,7 @@ TJournalArgs ParseArgs(int argc, char* argv[])
             continue;
         }
         if (arg == "-h" || arg == "--help") {
-            args.help = true;
+            args.Help = true;
             continue;
         }
         std::optional<std::string> value;
@@ -29,8 +29,8 @@ TJournalArgs ParseArgs(int argc, char* argv[])
             value = arg.substr(eq + 1);
             arg.resize(eq);
         }
-        std::string* target = arg == "--html" ? &args.html : arg == "--scale" ? &args.scale : nullptr;
-        std::optional<std::string>* optional = arg == "--xlsx" ? &args.xlsx : arg == "--csv" ? &args.csv : nullptr;
+        std::string* target = arg == "--html" ? &args.Html : arg == "--scale" ? &args.Scale : nullptr;
+        std::optional<std::string>* optional = arg == "--xlsx" ? &args.Xlsx : arg == "--csv" ? &args.Csv : nullptr;
         if (!target && !optional)
             throw EError(Format(JournalMsg::UnknownOption, arg));
         if (!value) {
@@ -50,24 +50,24 @@ TJournalArgs ParseArgs(int argc, char* argv[])
 
 void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalArgs& args, bool announce)
 {
-    WriteHtml(journal, scale, args.html);
+    WriteHtml(journal, scale, args.Html);
     if (announce)
-        std::cout << Format(JournalMsg::Written, args.html);
-    if (args.xlsx) {
-        WriteXlsx(journal, *args.xlsx);
+        std::cout << Format(JournalMsg::Written, args.Html);
+    if (args.Xlsx) {
+        WriteXlsx(journal, *args.Xlsx);
         if (announce)
-            std::cout << Format(JournalMsg::Written, *args.xlsx);
+            std::cout << Format(JournalMsg::Written, *args.Xlsx);
     }
-    if (args.csv) {
-        WriteCsv(journal, *args.csv);
+    if (args.Csv) {
+        WriteCsv(journal, *args.Csv);
         if (announce)
-            std::cout << Format(JournalMsg::Written, *args.csv);
+            std::cout << Format(JournalMsg::Written, *args.Csv);
     }
 }
 
 int ExitStatus(const TJournal& journal)
 {
-    if (journal.used == 0)
+    if (journal.Used == 0)
         return 2;
-    return journal.warnings.empty() ? 0 : 1;
+    return journal.Warnings.empty() ? 0 : 1;
 }

@@ -46,12 +46,12 @@ inline constexpr const char* DefaultHtml = "journal.html";
 }
 
 struct TJournalArgs {
-    std::vector<std::string> paths;
-    std::string html = JournalMsg::DefaultHtml;
-    std::optional<std::string> xlsx;
-    std::optional<std::string> csv;
-    std::string scale = DefaultScale;
-    bool help = false;
+    std::vector<std::string> Paths;
+    std::string Html = JournalMsg::DefaultHtml;
+    std::optional<std::string> Xlsx;
+    std::optional<std::string> Csv;
+    std::string Scale = DefaultScale;
+    bool Help = false;
 };
 
 // Raises EError with the message to print (exit status 2).

@@ -104,24 +104,24 @@ void WriteCsv(const TJournal& journal, const std::string& folder)
     tests.Row({"test", "attempts", "mean", "median", "sd", "skewness", "kurtosis", "alpha", "error_ratio",
         "standard_error"});
 
-    for (const TTestResult& t : journal.tests) {
-        for (const TStudentResult& s : t.students)
-            students.Row({t.name, s.name, Count(s.right), Count(s.questions), FigureText(s.percent), s.grade,
-                FromNativePath(s.path)});
-        for (const TQuestionResult& q : t.items) {
-            const QString wording = Text(q.text);
-            const TItemFigures& f = q.figures;
-            questions.Row({t.name, wording, Count(t.marks.students), FigureText(f.facility), FigureText(f.sd),
-                FigureText(f.discrimination), FigureText(f.efficiency), Flags(q.flags)});
-            for (const TOptionTally& o : q.options)
-                options.Row({t.name, wording, Text(o.text), o.right ? "1" : "0", Count(o.chosen)});
+    for (const TTestResult& t : journal.Tests) {
+        for (const TStudentResult& s : t.Students)
+            students.Row({t.Name, s.Name, Count(s.Right), Count(s.Questions), FigureText(s.Percent), s.Grade,
+                FromNativePath(s.Path)});
+        for (const TQuestionResult& q : t.Items) {
+            const QString wording = Text(q.Text);
+            const TItemFigures& f = q.Figures;
+            questions.Row({t.Name, wording, Count(t.Marks.Students), FigureText(f.Facility), FigureText(f.Sd),
+                FigureText(f.Discrimination), FigureText(f.Efficiency), Flags(q.Flags)});
+            for (const TOptionTally& o : q.Options)
+                options.Row({t.Name, wording, Text(o.Text), o.Right ? "1" : "0", Count(o.Chosen)});
             // The skips: no option, and no right column.
-            options.Row({t.name, wording, QString(), QString(), Count(q.skipped)});
+            options.Row({t.Name, wording, QString(), QString(), Count(q.Skipped)});
         }
-        const TScoreFigures& f = t.score;
-        tests.Row({t.name, Count(f.attempts), FigureText(f.mean), FigureText(f.median), FigureText(f.sd),
-            FigureText(f.skewness), FigureText(f.kurtosis), FigureText(t.alpha), FigureText(t.errorRatio),
-            FigureText(t.standardError)});
+        const TScoreFigures& f = t.Score;
+        tests.Row({t.Name, Count(f.Attempts), FigureText(f.Mean), FigureText(f.Median), FigureText(f.Sd),
+            FigureText(f.Skewness), FigureText(f.Kurtosis), FigureText(t.Alpha), FigureText(t.ErrorRatio),
+            FigureText(t.StandardError)});
     }
     students.Commit();
     questions.Commit();

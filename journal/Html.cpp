@@ -66,9 +66,9 @@ QString Percent(double p)
 QString ScaleText(const TScale& scale)
 {
     QStringList parts;
-    for (const TScale::Step& s : scale.steps)
-        parts << QStringLiteral("%1 — от %2 %").arg(Readable(s.grade), Ru(QString::number(s.from)));
-    parts << QStringLiteral("%1 — ниже").arg(Readable(scale.lowest));
+    for (const TScale::Step& s : scale.Steps)
+        parts << QStringLiteral("%1 — от %2 %").arg(Readable(s.Grade), Ru(QString::number(s.From)));
+    parts << QStringLiteral("%1 — ниже").arg(Readable(scale.Lowest));
     return parts.join(QStringLiteral("; "));
 }
 
@@ -133,8 +133,8 @@ QString Num(double v)
 void Histogram(THtml& h, const TTestResult& t)
 {
     std::array<unsigned, 10> bins{};
-    for (const TStudentResult& s : t.students)
-        ++bins[std::min<std::size_t>(9, std::size_t(s.percent / 10))];
+    for (const TStudentResult& s : t.Students)
+        ++bins[std::min<std::size_t>(9, std::size_t(s.Percent / 10))];
     const unsigned top = std::max(1u, *std::max_element(bins.begin(), bins.end()));
     const double width = 440, height = 200, left = 30, base = 170, barWidth = 38;
     h.Open("figure", {{"class", "histogram"}});
@@ -168,7 +168,7 @@ void Histogram(THtml& h, const TTestResult& t)
 // Facility per question, with the 5 % and 95 % limits.
 void FacilityChart(THtml& h, const TTestResult& t)
 {
-    const double n = double(t.items.size());
+    const double n = double(t.Items.size());
     const double barWidth = std::clamp(600.0 / n, 3.0, 48.0);
     const double left = 30, top = 10, plot = 150;
     const double width = left + n * barWidth + 10, height = top + plot + 30;
@@ -188,14 +188,14 @@ void FacilityChart(THtml& h, const TTestResult& t)
             {"stroke-dasharray", "4 3"}});
         h.Close();
     }
-    for (std::size_t i = 0; i < t.items.size(); ++i) {
-        const TQuestionResult& q = t.items[i];
-        const double f = q.figures.facility.value_or(0);
+    for (std::size_t i = 0; i < t.Items.size(); ++i) {
+        const TQuestionResult& q = t.Items[i];
+        const double f = q.Figures.Facility.value_or(0);
         const double bar = plot * f / 100;
         h.Open("rect", {{"class", "bar"}, {"x", Num(left + double(i) * barWidth + 0.5)}, {"y", Num(top + plot - bar)},
             {"width", Num(std::max(1.0, barWidth - 1))}, {"height", Num(bar)},
-            {"fill", q.flags ? "#d9822b" : "#4a7bd0"}});
-        h.Element("title", QStringLiteral("Вопрос %1: %2 %").arg(i + 1).arg(Fig(q.figures.facility, 1)));
+            {"fill", q.Flags ? "#d9822b" : "#4a7bd0"}});
+        h.Element("title", QStringLiteral("Вопрос %1: %2 %").arg(i + 1).arg(Fig(q.Figures.Facility, 1)));
         h.Close();
         if (barWidth >= 12 || (i + 1) % 10 == 0 || i == 0)
             h.Element("text", QString::number(i + 1), {{"x", Num(left + (double(i) + 0.5) * barWidth)},
@@ -220,23 +220,23 @@ void SummaryRow(THtml& h, const QString& name, const QString& value, const QStri
 
 void Summary(THtml& h, const TTestResult& t)
 {
-    const TScoreFigures& f = t.score;
+    const TScoreFigures& f = t.Score;
     auto pct = [](TFigure v) { return v ? Fig(v) + QStringLiteral(" %") : QString(); };
     h.Open("table", {{"class", "summary"}});
     h.Open("tbody");
-    SummaryRow(h, QStringLiteral("Попыток"), QString::number(f.attempts),
+    SummaryRow(h, QStringLiteral("Попыток"), QString::number(f.Attempts),
         QStringLiteral("из них подробных (для анализа вопросов): %1; вопросов в тесте: %2")
-            .arg(t.marks.students).arg(t.questions));
-    SummaryRow(h, QStringLiteral("Средний результат"), pct(f.mean), QStringLiteral("хорошо, когда от 50 до 75 %"));
-    SummaryRow(h, QStringLiteral("Медиана"), pct(f.median), QString());
-    SummaryRow(h, QStringLiteral("Стандартное отклонение"), pct(f.sd), QString());
-    SummaryRow(h, QStringLiteral("Асимметрия"), Fig(f.skewness), QStringLiteral("хорошо, когда от −1 до 0"));
-    SummaryRow(h, QStringLiteral("Эксцесс"), Fig(f.kurtosis), QStringLiteral("хорошо, когда от 0 до 1"));
-    SummaryRow(h, QStringLiteral("Надёжность (альфа Кронбаха)"), Fig(t.alpha),
+            .arg(t.Marks.Students).arg(t.Questions));
+    SummaryRow(h, QStringLiteral("Средний результат"), pct(f.Mean), QStringLiteral("хорошо, когда от 50 до 75 %"));
+    SummaryRow(h, QStringLiteral("Медиана"), pct(f.Median), QString());
+    SummaryRow(h, QStringLiteral("Стандартное отклонение"), pct(f.Sd), QString());
+    SummaryRow(h, QStringLiteral("Асимметрия"), Fig(f.Skewness), QStringLiteral("хорошо, когда от −1 до 0"));
+    SummaryRow(h, QStringLiteral("Эксцесс"), Fig(f.Kurtosis), QStringLiteral("хорошо, когда от 0 до 1"));
+    SummaryRow(h, QStringLiteral("Надёжность (альфа Кронбаха)"), Fig(t.Alpha),
         QStringLiteral("выше 75 — удовлетворительно, ниже 64 — плохо"));
-    SummaryRow(h, QStringLiteral("Доля ошибки"), pct(t.errorRatio), QStringLiteral("чем меньше, тем лучше; "
+    SummaryRow(h, QStringLiteral("Доля ошибки"), pct(t.ErrorRatio), QStringLiteral("чем меньше, тем лучше; "
                                                                                   "хорошо, когда ниже 50 %"));
-    SummaryRow(h, QStringLiteral("Стандартная ошибка"), pct(t.standardError),
+    SummaryRow(h, QStringLiteral("Стандартная ошибка"), pct(t.StandardError),
         QStringLiteral("насколько может «гулять» результат ученика"));
     h.Close();
     h.Close();
@@ -259,14 +259,14 @@ void Students(THtml& h, const TTestResult& t)
     Head(h, {"№", "Ученик", "Верно", "Процент", "Оценка", "Файл"});
     h.Open("tbody");
     int k = 0;
-    for (const TStudentResult& s : t.students) {
+    for (const TStudentResult& s : t.Students) {
         h.Open("tr");
         h.Cell(QString::number(++k), "n");
-        h.Data("td", Readable(s.name));
-        h.Cell(QStringLiteral("%1 из %2").arg(s.right).arg(s.questions), "n");
-        h.Cell(Percent(s.percent), "n");
-        h.Cell(Readable(s.grade), "n");
-        h.Cell(Readable(FromNativePath(s.path)) + (s.row < 0 ? QStringLiteral(" (только итог)") : QString()), "file");
+        h.Data("td", Readable(s.Name));
+        h.Cell(QStringLiteral("%1 из %2").arg(s.Right).arg(s.Questions), "n");
+        h.Cell(Percent(s.Percent), "n");
+        h.Cell(Readable(s.Grade), "n");
+        h.Cell(Readable(FromNativePath(s.Path)) + (s.Row < 0 ? QStringLiteral(" (только итог)") : QString()), "file");
         h.Close();
     }
     h.Close();
@@ -276,7 +276,7 @@ void Students(THtml& h, const TTestResult& t)
 void Questions(THtml& h, const TTestResult& t)
 {
     h.Element("h3", QStringLiteral("Вопросы"));
-    if (t.items.empty()) {
+    if (t.Items.empty()) {
         h.Element("p", QStringLiteral("Подробных результатов нет: вопросы разобрать нельзя. Чтобы они были, "
                                       "перед тестом отметьте «Результаты подробно»."), {{"class", "note"}});
         return;
@@ -285,35 +285,35 @@ void Questions(THtml& h, const TTestResult& t)
     Head(h, {"№", "Вопрос", "Лёгкость", "СО", "Индекс дискр.", "Эффект. дискр.", "Варианты ответа: выбрали",
              "Пропустили", "Замечания"});
     h.Open("tbody");
-    for (std::size_t i = 0; i < t.items.size(); ++i) {
-        const TQuestionResult& q = t.items[i];
+    for (std::size_t i = 0; i < t.Items.size(); ++i) {
+        const TQuestionResult& q = t.Items[i];
         h.Open("tr");
         h.Cell(QString::number(i + 1), "n");
-        h.Data("td", Readable(q.text));
-        h.Cell(Fig(q.figures.facility), "n");
-        h.Cell(Fig(q.figures.sd), "n");
-        h.Cell(Fig(q.figures.discrimination), "n");
-        h.Cell(Fig(q.figures.efficiency), "n");
+        h.Data("td", Readable(q.Text));
+        h.Cell(Fig(q.Figures.Facility), "n");
+        h.Cell(Fig(q.Figures.Sd), "n");
+        h.Cell(Fig(q.Figures.Discrimination), "n");
+        h.Cell(Fig(q.Figures.Efficiency), "n");
         h.Open("td");
         h.Open("ul", {{"class", "options"}});
-        for (const TOptionTally& o : q.options) {
-            h.Open("li", o.right ? std::initializer_list<std::pair<const char*, QString>>{{"class", "right"}}
+        for (const TOptionTally& o : q.Options) {
+            h.Open("li", o.Right ? std::initializer_list<std::pair<const char*, QString>>{{"class", "right"}}
                                  : std::initializer_list<std::pair<const char*, QString>>{});
-            h.Data("span", Readable(o.text));
-            h.Text(QStringLiteral(": %1").arg(o.chosen));
-            if (o.right)
+            h.Data("span", Readable(o.Text));
+            h.Text(QStringLiteral(": %1").arg(o.Chosen));
+            if (o.Right)
                 h.Text(QStringLiteral(" ✓"));
             h.Close();
         }
         h.Close();
         h.Close();
-        h.Cell(QString::number(q.skipped), "n");
+        h.Cell(QString::number(q.Skipped), "n");
         h.Open("td", {{"class", "flag"}});
         QStringList flags;
         for (unsigned bit = 1; bit < (1u << FlagCount); bit <<= 1)
-            if (q.flags & bit)
+            if (q.Flags & bit)
                 flags << (bit == RightNotShown ? QStringLiteral("правильный ответ не показан %1 из %2")
-                                                      .arg(q.rightNotShown).arg(t.marks.students)
+                                                      .arg(q.RightNotShown).arg(t.Marks.Students)
                                                : FlagText(bit));
         h.Text(flags.join(QStringLiteral("; ")));
         h.Close();
@@ -388,24 +388,24 @@ void WriteHtml(const TJournal& journal, const TScale& scale, const std::string& 
     h.Open("body");
     h.Element("h1", QStringLiteral("Журнал результатов"));
     h.Element("p", QStringLiteral("Файлов результатов: %1, в журнале: %2, не учтено: %3. Шкала оценок: %4.")
-        .arg(journal.files).arg(journal.used).arg(journal.files - journal.used).arg(ScaleText(scale)),
+        .arg(journal.Files).arg(journal.Used).arg(journal.Files - journal.Used).arg(ScaleText(scale)),
         {{"class", "meta"}});
-    if (!journal.warnings.empty()) {
+    if (!journal.Warnings.empty()) {
         h.Open("section", {{"class", "warnings"}});
         h.Element("h2", QStringLiteral("Что не вошло в журнал"));
         h.Open("ul");
-        for (const TWarning& warning : journal.warnings)
+        for (const TWarning& warning : journal.Warnings)
             h.Element("li", Readable(QString::fromStdString(WarningLine(warning))));
         h.Close();
         h.Close();
     }
-    for (const TTestResult& t : journal.tests) {
+    for (const TTestResult& t : journal.Tests) {
         h.Open("section", {{"class", "test"}});
-        h.Element("h2", QStringLiteral("Тест «%1»").arg(Readable(t.name)));
+        h.Element("h2", QStringLiteral("Тест «%1»").arg(Readable(t.Name)));
         Summary(h, t);
         h.Open("div", {{"class", "charts"}});
         Histogram(h, t);
-        if (!t.items.empty())
+        if (!t.Items.empty())
             FacilityChart(h, t);
         h.Close();
         Students(h, t);

@@ -40,8 +40,8 @@ std::string Reason(const std::error_code& error)
 }
 
 struct TFound {
-    std::string path; // as the teacher will recognise it
-    fs::path absolute;
+    std::string Path; // as the teacher will recognise it
+    fs::path Absolute;
 };
 
 void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
@@ -83,15 +83,15 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
     }
     if (error)
         warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
-    std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.path < b.path; });
+    std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
     found.insert(found.end(), here.begin(), here.end());
 }
 
 // ---- Naming: two layouts told apart by the names ----------------------------
 
 struct TNamed {
-    QString student;
-    QString test;
+    QString Student;
+    QString Test;
 };
 
 // A file name met in more than one folder is a test's results in one folder
@@ -101,13 +101,13 @@ std::vector<TNamed> Name(const std::vector<TFound>& files)
 {
     std::map<std::string, std::set<std::string>> folders;
     for (const TFound& f : files)
-        folders[f.absolute.filename().string()].insert(f.absolute.parent_path().string());
+        folders[f.Absolute.filename().string()].insert(f.Absolute.parent_path().string());
     std::vector<TNamed> names;
     names.reserve(files.size());
     for (const TFound& f : files) {
-        const QString stem = FromNativePath(f.absolute.stem().string());
-        const QString folder = FromNativePath(f.absolute.parent_path().filename().string());
-        if (folders[f.absolute.filename().string()].size() > 1)
+        const QString stem = FromNativePath(f.Absolute.stem().string());
+        const QString folder = FromNativePath(f.Absolute.parent_path().filename().string());
+        if (folders[f.Absolute.filename().string()].size() > 1)
             names.push_back({folder, stem});
         else
             names.push_back({stem, folder});
@@ -124,28 +124,28 @@ struct TViewHash {
 
 // Files of one test name that share one set of wordings.
 struct TGroup {
-    std::vector<std::string> wordings; // sorted: the group's signature
-    std::vector<TQuestionResult> items;
+    std::vector<std::string> Wordings; // sorted: the group's signature
+    std::vector<TQuestionResult> Items;
     // Item numbers of each wording; more than one when a test repeats it.
-    std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> index;
-    std::vector<TStudentResult> students;
-    std::vector<std::uint8_t> marks;
-    std::vector<std::uint16_t> chosen;
+    std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> Index;
+    std::vector<TStudentResult> Students;
+    std::vector<std::uint8_t> Marks;
+    std::vector<std::uint16_t> Chosen;
 };
 
 struct TGathering {
-    QString name;
-    std::vector<TGroup> groups;
-    std::vector<TStudentResult> scoreOnly;
+    QString Name;
+    std::vector<TGroup> Groups;
+    std::vector<TStudentResult> ScoreOnly;
 };
 
 std::uint16_t Tally(TQuestionResult& item, std::string_view text)
 {
-    for (std::size_t k = 0; k < item.options.size(); ++k)
-        if (item.options[k].text == text)
+    for (std::size_t k = 0; k < item.Options.size(); ++k)
+        if (item.Options[k].Text == text)
             return std::uint16_t(k);
-    item.options.push_back({std::string(text), 0, false});
-    return std::uint16_t(item.options.size() - 1);
+    item.Options.push_back({std::string(text), 0, false});
+    return std::uint16_t(item.Options.size() - 1);
 }
 
 void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, std::vector<std::string_view>& sorted)
@@ -155,46 +155,46 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
         sorted.push_back(b.Text);
     std::sort(sorted.begin(), sorted.end());
     TGroup* group = nullptr;
-    for (TGroup& g : test.groups)
-        if (std::equal(g.wordings.begin(), g.wordings.end(), sorted.begin(), sorted.end()))
+    for (TGroup& g : test.Groups)
+        if (std::equal(g.Wordings.begin(), g.Wordings.end(), sorted.begin(), sorted.end()))
             group = &g;
     if (!group) {
-        TGroup& g = test.groups.emplace_back();
-        g.wordings.assign(sorted.begin(), sorted.end());
+        TGroup& g = test.Groups.emplace_back();
+        g.Wordings.assign(sorted.begin(), sorted.end());
         for (const TResultBlock& b : run.Blocks) {
-            g.index[b.Text].push_back(unsigned(g.items.size()));
-            g.items.push_back({b.Text, {}, 0, 0, {}, 0});
+            g.Index[b.Text].push_back(unsigned(g.Items.size()));
+            g.Items.push_back({b.Text, {}, 0, 0, {}, 0});
         }
         group = &g;
     }
-    const std::size_t items = group->items.size();
-    const std::size_t row = group->students.size();
-    student.row = std::ptrdiff_t(row);
-    group->students.push_back(std::move(student));
-    group->marks.resize((row + 1) * items);
-    group->chosen.resize((row + 1) * items);
+    const std::size_t items = group->Items.size();
+    const std::size_t row = group->Students.size();
+    student.Row = std::ptrdiff_t(row);
+    group->Students.push_back(std::move(student));
+    group->Marks.resize((row + 1) * items);
+    group->Chosen.resize((row + 1) * items);
     std::vector<unsigned> seen(items, 0);
     for (const TResultBlock& b : run.Blocks) {
-        const std::vector<unsigned>& places = group->index.find(std::string_view(b.Text))->second;
+        const std::vector<unsigned>& places = group->Index.find(std::string_view(b.Text))->second;
         const unsigned item = places[seen[places.front()]++];
-        TQuestionResult& q = group->items[item];
+        TQuestionResult& q = group->Items[item];
         for (const std::string& option : b.Options)
             Tally(q, option);
         std::uint16_t choice = Skipped;
         if (b.Given == 0) {
-            ++q.skipped;
+            ++q.Skipped;
         } else {
             // Two option buttons are always shown: a second button chosen
             // under a one-option question is an empty option.
             choice = Tally(q, b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
-            ++q.options[choice].chosen;
+            ++q.Options[choice].Chosen;
         }
         if (b.Correct >= 1 && b.Correct <= b.Options.size())
-            q.options[Tally(q, b.Options[b.Correct - 1u])].right = true;
+            q.Options[Tally(q, b.Options[b.Correct - 1u])].Right = true;
         else
-            ++q.rightNotShown;
-        group->marks[row * items + item] = b.Given == b.Correct;
-        group->chosen[row * items + item] = choice;
+            ++q.RightNotShown;
+        group->Marks[row * items + item] = b.Given == b.Correct;
+        group->Chosen[row * items + item] = choice;
     }
 }
 
@@ -202,32 +202,32 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
 
 unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsigned>& totals, double medianTotal)
 {
-    const TQuestionResult& q = test.items[item];
+    const TQuestionResult& q = test.Items[item];
     unsigned flags = 0;
-    const TItemFigures& f = q.figures;
-    if (f.facility && *f.facility < 5)
+    const TItemFigures& f = q.Figures;
+    if (f.Facility && *f.Facility < 5)
         flags |= Hard;
-    if (f.facility && *f.facility > 95)
+    if (f.Facility && *f.Facility > 95)
         flags |= Easy;
-    if (f.discrimination && *f.discrimination < 0)
+    if (f.Discrimination && *f.Discrimination < 0)
         flags |= NegativeDiscrimination;
-    if (f.efficiency && *f.efficiency < 15)
+    if (f.Efficiency && *f.Efficiency < 15)
         flags |= Dubious;
-    if (q.rightNotShown > 0)
+    if (q.RightNotShown > 0)
         flags |= RightNotShown;
     // The stronger half: students whose total is above the median.
-    std::vector<unsigned> counts(q.options.size(), 0);
+    std::vector<unsigned> counts(q.Options.size(), 0);
     unsigned right = 0;
-    for (std::size_t s = 0; s < test.marks.students; ++s) {
+    for (std::size_t s = 0; s < test.Marks.Students; ++s) {
         if (double(totals[s]) <= medianTotal)
             continue;
-        right += test.marks.At(s, item);
-        const std::uint16_t c = test.chosen[s * test.marks.items + item];
+        right += test.Marks.At(s, item);
+        const std::uint16_t c = test.Chosen[s * test.Marks.Items + item];
         if (c != Skipped)
             ++counts[c];
     }
     for (std::size_t k = 0; k < counts.size(); ++k)
-        if (!q.options[k].right && counts[k] > right)
+        if (!q.Options[k].Right && counts[k] > right)
             flags |= WrongKeyLikely;
     return flags;
 }
@@ -235,25 +235,25 @@ unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsi
 void WorkOut(TTestResult& test)
 {
     std::vector<unsigned> rights;
-    for (const TStudentResult& s : test.students)
-        rights.push_back(s.right);
-    test.score = ScoreFigures(rights, test.questions);
-    test.alpha = Alpha(test.marks);
-    test.errorRatio = ErrorRatio(test.alpha);
-    test.standardError = StandardError(test.errorRatio, test.score.sd);
+    for (const TStudentResult& s : test.Students)
+        rights.push_back(s.Right);
+    test.Score = ScoreFigures(rights, test.Questions);
+    test.Alpha = Alpha(test.Marks);
+    test.ErrorRatio = ErrorRatio(test.Alpha);
+    test.StandardError = StandardError(test.ErrorRatio, test.Score.Sd);
 
-    const std::vector<TItemFigures> figures = ItemFigures(test.marks);
-    std::vector<unsigned> totals(test.marks.students, 0);
-    for (std::size_t s = 0; s < test.marks.students; ++s)
-        for (std::size_t i = 0; i < test.marks.items; ++i)
-            totals[s] += test.marks.At(s, i);
+    const std::vector<TItemFigures> figures = ItemFigures(test.Marks);
+    std::vector<unsigned> totals(test.Marks.Students, 0);
+    for (std::size_t s = 0; s < test.Marks.Students; ++s)
+        for (std::size_t i = 0; i < test.Marks.Items; ++i)
+            totals[s] += test.Marks.At(s, i);
     std::vector<unsigned> sorted = totals;
     std::sort(sorted.begin(), sorted.end());
     const std::size_t n = sorted.size();
     const double median = n == 0 ? 0 : n % 2 ? sorted[n / 2] : (double(sorted[n / 2 - 1]) + sorted[n / 2]) / 2;
-    for (std::size_t i = 0; i < test.items.size(); ++i) {
-        test.items[i].figures = figures[i];
-        test.items[i].flags = Flags(test, i, totals, median);
+    for (std::size_t i = 0; i < test.Items.size(); ++i) {
+        test.Items[i].Figures = figures[i];
+        test.Items[i].Flags = Flags(test, i, totals, median);
     }
 }
 
@@ -270,45 +270,45 @@ std::string FileCount(std::size_t n)
 TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
 {
     TTestResult test;
-    test.name = g.name;
-    const std::string name = g.name.toStdString();
+    test.Name = g.Name;
+    const std::string name = g.Name.toStdString();
     std::size_t best = 0;
-    for (std::size_t k = 1; k < g.groups.size(); ++k)
-        if (g.groups[k].students.size() > g.groups[best].students.size())
+    for (std::size_t k = 1; k < g.Groups.size(); ++k)
+        if (g.Groups[k].Students.size() > g.Groups[best].Students.size())
             best = k;
-    if (!g.groups.empty()) {
-        TGroup& chosen = g.groups[best];
-        for (std::size_t k = 0; k < g.groups.size(); ++k)
+    if (!g.Groups.empty()) {
+        TGroup& chosen = g.Groups[best];
+        for (std::size_t k = 0; k < g.Groups.size(); ++k)
             if (k != best)
-                for (const TStudentResult& s : g.groups[k].students)
-                    warnings.push_back({s.path, 0,
-                        Format(JournalMsg::OtherQuestions, name, FileCount(chosen.students.size()))});
-        test.questions = unsigned(chosen.items.size());
-        test.items = std::move(chosen.items);
-        test.students = std::move(chosen.students);
-        test.marks = {test.students.size(), test.items.size(), std::move(chosen.marks)};
-        test.chosen = std::move(chosen.chosen);
+                for (const TStudentResult& s : g.Groups[k].Students)
+                    warnings.push_back({s.Path, 0,
+                        Format(JournalMsg::OtherQuestions, name, FileCount(chosen.Students.size()))});
+        test.Questions = unsigned(chosen.Items.size());
+        test.Items = std::move(chosen.Items);
+        test.Students = std::move(chosen.Students);
+        test.Marks = {test.Students.size(), test.Items.size(), std::move(chosen.Marks)};
+        test.Chosen = std::move(chosen.Chosen);
     } else {
         // Score-only files alone: the most common question count decides.
         std::map<unsigned, std::size_t> counts;
-        for (const TStudentResult& s : g.scoreOnly)
-            ++counts[s.questions];
-        test.questions = std::max_element(counts.begin(), counts.end(),
+        for (const TStudentResult& s : g.ScoreOnly)
+            ++counts[s.Questions];
+        test.Questions = std::max_element(counts.begin(), counts.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; })->first;
     }
-    const std::size_t agreeing = test.students.size()
-        + std::size_t(std::count_if(g.scoreOnly.begin(), g.scoreOnly.end(),
-            [&](const TStudentResult& s) { return s.questions == test.questions; }));
-    for (TStudentResult& s : g.scoreOnly) {
-        if (s.questions == test.questions)
-            test.students.push_back(std::move(s));
+    const std::size_t agreeing = test.Students.size()
+        + std::size_t(std::count_if(g.ScoreOnly.begin(), g.ScoreOnly.end(),
+            [&](const TStudentResult& s) { return s.Questions == test.Questions; }));
+    for (TStudentResult& s : g.ScoreOnly) {
+        if (s.Questions == test.Questions)
+            test.Students.push_back(std::move(s));
         else
-            warnings.push_back({s.path, 1, Format(JournalMsg::OtherCount, Decimal(s.questions),
-                Decimal(test.questions) + " (" + FileCount(agreeing) + ")")});
+            warnings.push_back({s.Path, 1, Format(JournalMsg::OtherCount, Decimal(s.Questions),
+                Decimal(test.Questions) + " (" + FileCount(agreeing) + ")")});
     }
-    std::sort(test.students.begin(), test.students.end(), [](const TStudentResult& a, const TStudentResult& b) {
-        const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-        return byName != 0 ? byName < 0 : a.path < b.path;
+    std::sort(test.Students.begin(), test.Students.end(), [](const TStudentResult& a, const TStudentResult& b) {
+        const int byName = QString::compare(a.Name, b.Name, Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a.Path < b.Path;
     });
     WorkOut(test);
     return test;
@@ -318,10 +318,10 @@ TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
 
 QString TScale::Grade(double percent) const
 {
-    for (const Step& s : steps)
-        if (percent >= s.from)
-            return s.grade;
-    return lowest;
+    for (const Step& s : Steps)
+        if (percent >= s.From)
+            return s.Grade;
+    return Lowest;
 }
 
 TScale ParseScale(const std::string& text)
@@ -333,20 +333,20 @@ TScale ParseScale(const std::string& text)
         const qsizetype colon = part.indexOf(u':');
         bool ok = colon > 0;
         if (colon < 0 && k == parts.size() - 1 && k > 0 && !part.isEmpty()) {
-            scale.lowest = part;
+            scale.Lowest = part;
             break;
         }
         const double from = ok ? part.mid(colon + 1).trimmed().toDouble(&ok) : 0;
-        if (!ok || from < 0 || from > 100 || (!scale.steps.empty() && from >= scale.steps.back().from))
+        if (!ok || from < 0 || from > 100 || (!scale.Steps.empty() && from >= scale.Steps.back().From))
             throw EError(Format(JournalMsg::BadScale, text));
-        scale.steps.push_back({part.left(colon).trimmed(), from});
+        scale.Steps.push_back({part.left(colon).trimmed(), from});
     }
     return scale;
 }
 
 std::string WarningLine(const TWarning& w)
 {
-    return w.line ? w.path + ":" + Decimal(w.line) + ": " + w.text : w.path + ": " + w.text;
+    return w.Line ? w.Path + ":" + Decimal(w.Line) + ": " + w.Text : w.Path + ": " + w.Text;
 }
 
 const char* FlagKeyword(unsigned bit)
@@ -380,59 +380,59 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
     TJournal journal;
     std::vector<TFound> found;
     for (const std::string& p : paths)
-        Collect(p, found, journal.warnings);
+        Collect(p, found, journal.Warnings);
     // The same file named twice (a folder and a file in it) is read once.
     {
         std::set<fs::path> seen;
         std::vector<TFound> unique;
         for (TFound& f : found) {
             std::error_code error;
-            fs::path key = fs::canonical(f.absolute, error);
+            fs::path key = fs::canonical(f.Absolute, error);
             if (error)
-                key = f.absolute;
+                key = f.Absolute;
             if (seen.insert(key).second)
                 unique.push_back(std::move(f));
         }
         found = std::move(unique);
     }
-    journal.files = found.size();
+    journal.Files = found.size();
     const std::vector<TNamed> names = Name(found);
 
     std::map<QString, TGathering> tests;
     TResults run;
     std::vector<std::string_view> sorted;
     for (std::size_t k = 0; k < found.size(); ++k) {
-        const std::string& path = found[k].path;
+        const std::string& path = found[k].Path;
         try {
             ReadResults(path, run, MaxLine);
         } catch (const EResultsError& e) {
-            journal.warnings.push_back({path, e.Line, e.what()});
+            journal.Warnings.push_back({path, e.Line, e.what()});
             continue;
         } catch (const EError& e) {
-            journal.warnings.push_back({path, 0, AsShown(e.what())});
+            journal.Warnings.push_back({path, 0, AsShown(e.what())});
             continue;
         }
         if (run.Questions == 0) {
-            journal.warnings.push_back({path, 1, JournalMsg::NoQuestions});
+            journal.Warnings.push_back({path, 1, JournalMsg::NoQuestions});
             continue;
         }
         TStudentResult student;
-        student.name = names[k].student;
-        student.path = path;
-        student.right = run.Right;
-        student.questions = run.Questions;
-        student.percent = 100.0 * run.Right / run.Questions;
-        student.grade = scale.Grade(student.percent);
-        TGathering& test = tests[names[k].test];
-        test.name = names[k].test;
+        student.Name = names[k].Student;
+        student.Path = path;
+        student.Right = run.Right;
+        student.Questions = run.Questions;
+        student.Percent = 100.0 * run.Right / run.Questions;
+        student.Grade = scale.Grade(student.Percent);
+        TGathering& test = tests[names[k].Test];
+        test.Name = names[k].Test;
         if (run.Detailed())
             AddDetailed(test, run, std::move(student), sorted);
         else
-            test.scoreOnly.push_back(std::move(student));
+            test.ScoreOnly.push_back(std::move(student));
     }
     for (auto& [name, gathering] : tests) {
-        journal.tests.push_back(Settle(gathering, journal.warnings));
-        journal.used += journal.tests.back().students.size();
+        journal.Tests.push_back(Settle(gathering, journal.Warnings));
+        journal.Used += journal.Tests.back().Students.size();
     }
     return journal;
 }

@@ -30,11 +30,11 @@ inline constexpr const char* BadScale =
 // the lowest grade.
 struct TScale {
     struct Step {
-        QString grade;
-        double from = 0;
+        QString Grade;
+        double From = 0;
     };
-    std::vector<Step> steps;
-    QString lowest = QStringLiteral("2");
+    std::vector<Step> Steps;
+    QString Lowest = QStringLiteral("2");
 
     QString Grade(double percent) const;
 };
@@ -46,18 +46,18 @@ TScale ParseScale(const std::string& text);
 
 // A problem with one file or folder; `line` 0 when it has none.
 struct TWarning {
-    std::string path;
-    std::size_t line = 0;
-    std::string text; // UTF-8
+    std::string Path;
+    std::size_t Line = 0;
+    std::string Text; // UTF-8
 };
 
 // "FILE:LINE: text" or "FILE: text", as compilers and ekzamo-check print.
 std::string WarningLine(const TWarning& warning);
 
 struct TOptionTally {
-    std::string text; // Windows-1251
-    unsigned chosen = 0;
-    bool right = false;
+    std::string Text; // Windows-1251
+    unsigned Chosen = 0;
+    bool Right = false;
 };
 
 // Flags of a question, one bit each.
@@ -75,45 +75,45 @@ const char* FlagKeyword(unsigned bit);
 QString FlagText(unsigned bit);
 
 struct TQuestionResult {
-    std::string text; // Windows-1251, the wording as written
-    std::vector<TOptionTally> options; // by text, in the order first met
-    unsigned skipped = 0;
-    unsigned rightNotShown = 0;
-    TItemFigures figures;
-    unsigned flags = 0;
+    std::string Text; // Windows-1251, the wording as written
+    std::vector<TOptionTally> Options; // by text, in the order first met
+    unsigned Skipped = 0;
+    unsigned RightNotShown = 0;
+    TItemFigures Figures;
+    unsigned Flags = 0;
 };
 
 struct TStudentResult {
-    QString name;
-    std::string path; // native, as found
-    unsigned right = 0;
-    unsigned questions = 0;
-    double percent = 0;
-    QString grade;
+    QString Name;
+    std::string Path; // native, as found
+    unsigned Right = 0;
+    unsigned Questions = 0;
+    double Percent = 0;
+    QString Grade;
     // Row in the test's marks, or -1 for a score-only file.
-    std::ptrdiff_t row = -1;
+    std::ptrdiff_t Row = -1;
 };
 
 inline constexpr std::uint16_t Skipped = 0xffff;
 
 struct TTestResult {
-    QString name;
-    unsigned questions = 0;
-    std::vector<TStudentResult> students; // by name
-    std::vector<TQuestionResult> items;   // from detailed files; empty if none
-    TMarks marks;                         // detailed students by items
-    std::vector<std::uint16_t> chosen;    // option index per mark, or Skipped
-    TScoreFigures score;
-    TFigure alpha;
-    TFigure errorRatio;
-    TFigure standardError;
+    QString Name;
+    unsigned Questions = 0;
+    std::vector<TStudentResult> Students; // by name
+    std::vector<TQuestionResult> Items;   // from detailed files; empty if none
+    TMarks Marks;                         // detailed students by items
+    std::vector<std::uint16_t> Chosen;    // option index per mark, or Skipped
+    TScoreFigures Score;
+    TFigure Alpha;
+    TFigure ErrorRatio;
+    TFigure StandardError;
 };
 
 struct TJournal {
-    std::vector<TTestResult> tests; // by name
-    std::vector<TWarning> warnings; // in the order found
-    std::size_t files = 0;          // results files found
-    std::size_t used = 0;           // of them, in the journal
+    std::vector<TTestResult> Tests; // by name
+    std::vector<TWarning> Warnings; // in the order found
+    std::size_t Files = 0;          // results files found
+    std::size_t Used = 0;           // of them, in the journal
 };
 
 // Finds the results files under `paths`, reads them once each and works out

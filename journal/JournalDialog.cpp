@@ -31,27 +31,27 @@ int Run()
     const TScale scale = ParseScale(DefaultScale);
     const TJournal journal = BuildJournal({ToNativePath(folder)}, scale);
     QStringList lines;
-    for (const TWarning& warning : journal.warnings)
+    for (const TWarning& warning : journal.Warnings)
         lines << QString::fromStdString(WarningLine(warning));
-    if (journal.used == 0) {
+    if (journal.Used == 0) {
         QMessageBox box(QMessageBox::Warning, Title(),
-            journal.files == 0 ? QStringLiteral("В папке «%1» нет файлов результатов (*.out).").arg(folder)
+            journal.Files == 0 ? QStringLiteral("В папке «%1» нет файлов результатов (*.out).").arg(folder)
                                : QStringLiteral("Ни один файл результатов в папке «%1» не вошёл в журнал.").arg(folder));
         box.setDetailedText(lines.join(u'\n'));
         box.exec();
         return 2;
     }
     TJournalArgs args;
-    args.html = ToNativePath(QDir(folder).filePath(QString::fromLatin1(JournalMsg::DefaultHtml)));
+    args.Html = ToNativePath(QDir(folder).filePath(QString::fromLatin1(JournalMsg::DefaultHtml)));
     WriteOutputs(journal, scale, args, false);
-    if (!journal.warnings.empty()) {
+    if (!journal.Warnings.empty()) {
         QMessageBox box(QMessageBox::Information, Title(),
             QStringLiteral("В журнал вошли не все файлы: не учтено %1 из %2. Подробности — в начале отчёта.")
-                .arg(journal.files - journal.used).arg(journal.files));
+                .arg(journal.Files - journal.Used).arg(journal.Files));
         box.setDetailedText(lines.join(u'\n'));
         box.exec();
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromNativePath(args.html)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromNativePath(args.Html)));
     return ExitStatus(journal);
 }
 

@@ -21,16 +21,16 @@ Int Spread(Int n, Int sum, Int squares)
 
 std::vector<TItemFigures> ItemFigures(const TMarks& marks)
 {
-    const std::size_t n = marks.students;
+    const std::size_t n = marks.Students;
     std::vector<Int> totals(n, 0);
     for (std::size_t s = 0; s < n; ++s)
-        for (std::size_t i = 0; i < marks.items; ++i)
+        for (std::size_t i = 0; i < marks.Items; ++i)
             totals[s] += marks.At(s, i);
 
-    std::vector<TItemFigures> figures(marks.items);
+    std::vector<TItemFigures> figures(marks.Items);
     std::vector<Int> rest(n);
     std::vector<Int> column(n);
-    for (std::size_t i = 0; i < marks.items; ++i) {
+    for (std::size_t i = 0; i < marks.Items; ++i) {
         Int sx = 0;
         Int sy = 0;
         Int syy = 0;
@@ -49,15 +49,15 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
         if (n == 0)
             continue;
         const Int N = Int(n);
-        f.facility = 100.0 * double(sx) / double(N);
+        f.Facility = 100.0 * double(sx) / double(N);
         if (n < 2)
             continue;
         const Int vx = Spread(N, sx, sx); // marks are 0 or 1: Σx² = Σx
         const Int vy = Spread(N, sy, syy);
         const Int cov = N * sxy - sx * sy;
-        f.sd = 100.0 * std::sqrt(double(vx) / double(N * (N - 1)));
+        f.Sd = 100.0 * std::sqrt(double(vx) / double(N * (N - 1)));
         if (vx > 0 && vy > 0)
-            f.discrimination = 100.0 * double(cov) / std::sqrt(double(vx) * double(vy));
+            f.Discrimination = 100.0 * double(cov) / std::sqrt(double(vx) * double(vy));
         // The largest covariance these marks and rests allow: both sorted.
         std::sort(column.begin(), column.end());
         std::sort(rest.begin(), rest.end());
@@ -66,7 +66,7 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
             sorted += column[s] * rest[s];
         const Int covMax = N * sorted - sx * sy;
         if (covMax != 0)
-            f.efficiency = 100.0 * double(cov) / double(covMax);
+            f.Efficiency = 100.0 * double(cov) / double(covMax);
     }
     return figures;
 }
@@ -74,7 +74,7 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
 TScoreFigures ScoreFigures(const std::vector<unsigned>& right, unsigned questions)
 {
     TScoreFigures f;
-    f.attempts = right.size();
+    f.Attempts = right.size();
     const std::size_t n = right.size();
     if (n == 0 || questions == 0)
         return f;
@@ -86,17 +86,17 @@ TScoreFigures ScoreFigures(const std::vector<unsigned>& right, unsigned question
         squares += Int(r) * Int(r);
     }
     const double mean = double(sum) / double(n);
-    f.mean = mean * scale;
+    f.Mean = mean * scale;
 
     std::vector<unsigned> sorted = right;
     std::sort(sorted.begin(), sorted.end());
-    f.median = (n % 2 ? double(sorted[n / 2]) : (double(sorted[n / 2 - 1]) + double(sorted[n / 2])) / 2.0) * scale;
+    f.Median = (n % 2 ? double(sorted[n / 2]) : (double(sorted[n / 2 - 1]) + double(sorted[n / 2])) / 2.0) * scale;
 
     if (n < 2)
         return f;
     const Int N = Int(n);
     const Int spread = Spread(N, sum, squares);
-    f.sd = std::sqrt(double(spread) / double(N * (N - 1))) * scale;
+    f.Sd = std::sqrt(double(spread) / double(N * (N - 1))) * scale;
     if (spread == 0 || n < 3)
         return f;
 
@@ -115,18 +115,18 @@ TScoreFigures ScoreFigures(const std::vector<unsigned>& right, unsigned question
     m4 /= s;
     const double k2 = s * m2 / (s - 1);
     const double k3 = s * s * m3 / ((s - 1) * (s - 2));
-    f.skewness = k3 / std::pow(k2, 1.5);
+    f.Skewness = k3 / std::pow(k2, 1.5);
     if (n < 4)
         return f;
     const double k4 = s * s * ((s + 1) * m4 - 3 * (s - 1) * m2 * m2) / ((s - 1) * (s - 2) * (s - 3));
-    f.kurtosis = k4 / (k2 * k2);
+    f.Kurtosis = k4 / (k2 * k2);
     return f;
 }
 
 TFigure Alpha(const TMarks& marks)
 {
-    const std::size_t n = marks.students;
-    const std::size_t p = marks.items;
+    const std::size_t n = marks.Students;
+    const std::size_t p = marks.Items;
     if (n < 2 || p < 2)
         return {};
     const Int N = Int(n);

@@ -13,30 +13,30 @@ using TFigure = std::optional<double>;
 
 // Marks of `students` rows by `items` columns, row after row.
 struct TMarks {
-    std::size_t students = 0;
-    std::size_t items = 0;
-    std::vector<std::uint8_t> x;
+    std::size_t Students = 0;
+    std::size_t Items = 0;
+    std::vector<std::uint8_t> X;
 
-    std::uint8_t At(std::size_t student, std::size_t item) const { return x[student * items + item]; }
+    std::uint8_t At(std::size_t student, std::size_t item) const { return X[student * Items + item]; }
 };
 
 struct TItemFigures {
-    TFigure facility;       // mean mark x 100
-    TFigure sd;             // standard deviation of the mark x 100
-    TFigure discrimination; // 100 Cov(x, X-x) / sqrt(V(x) V(X-x))
-    TFigure efficiency;     // 100 Cov(x, X-x) / Cov_max
+    TFigure Facility;       // mean mark x 100
+    TFigure Sd;             // standard deviation of the mark x 100
+    TFigure Discrimination; // 100 Cov(x, X-x) / sqrt(V(x) V(X-x))
+    TFigure Efficiency;     // 100 Cov(x, X-x) / Cov_max
 };
 
 std::vector<TItemFigures> ItemFigures(const TMarks& marks);
 
 // Figures of a test's scores, taken as percents of `questions`.
 struct TScoreFigures {
-    std::size_t attempts = 0;
-    TFigure mean;
-    TFigure median;
-    TFigure sd;
-    TFigure skewness; // k3 / k2^1.5
-    TFigure kurtosis; // k4 / k2^2
+    std::size_t Attempts = 0;
+    TFigure Mean;
+    TFigure Median;
+    TFigure Sd;
+    TFigure Skewness; // k3 / k2^1.5
+    TFigure Kurtosis; // k4 / k2^2
 };
 
 TScoreFigures ScoreFigures(const std::vector<unsigned>& right, unsigned questions);

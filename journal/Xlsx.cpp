@@ -128,55 +128,55 @@ void WriteXlsx(const TJournal& journal, const std::string& path)
     options_.Width(2, 3, 40);
     options_.Header({"Тест", "№", "Вопрос", "Вариант", "Правильный", "Выбрали"}, head);
 
-    for (const TTestResult& t : journal.tests) {
-        const TScoreFigures& f = t.score;
-        tests.Text(t.name);
-        tests.Number(double(f.attempts));
-        for (const TFigure v : {f.mean, f.median, f.sd, f.skewness, f.kurtosis, t.alpha, t.errorRatio, t.standardError})
+    for (const TTestResult& t : journal.Tests) {
+        const TScoreFigures& f = t.Score;
+        tests.Text(t.Name);
+        tests.Number(double(f.Attempts));
+        for (const TFigure v : {f.Mean, f.Median, f.Sd, f.Skewness, f.Kurtosis, t.Alpha, t.ErrorRatio, t.StandardError})
             tests.Figure(v, figure);
         tests.NextRow();
 
-        for (const TStudentResult& s : t.students) {
-            students.Text(t.name);
-            students.Text(s.name);
-            students.Number(s.right);
-            students.Number(s.questions);
-            students.Number(s.percent, figure);
+        for (const TStudentResult& s : t.Students) {
+            students.Text(t.Name);
+            students.Text(s.Name);
+            students.Number(s.Right);
+            students.Number(s.Questions);
+            students.Number(s.Percent, figure);
             bool numeric = false;
-            const double grade = s.grade.toDouble(&numeric);
+            const double grade = s.Grade.toDouble(&numeric);
             if (numeric)
                 students.Number(grade);
             else
-                students.Text(s.grade);
-            students.Text(FromNativePath(s.path));
+                students.Text(s.Grade);
+            students.Text(FromNativePath(s.Path));
             students.NextRow();
         }
 
-        for (std::size_t i = 0; i < t.items.size(); ++i) {
-            const TQuestionResult& q = t.items[i];
-            const QString wording = FromAnsi(q.text);
-            questions.Text(t.name);
+        for (std::size_t i = 0; i < t.Items.size(); ++i) {
+            const TQuestionResult& q = t.Items[i];
+            const QString wording = FromAnsi(q.Text);
+            questions.Text(t.Name);
             questions.Number(double(i + 1));
             questions.Text(wording);
-            questions.Number(double(t.marks.students));
-            questions.Figure(q.figures.facility, figure);
-            questions.Figure(q.figures.sd, figure);
-            questions.Figure(q.figures.discrimination, figure);
-            questions.Figure(q.figures.efficiency, figure);
-            questions.Number(q.skipped);
+            questions.Number(double(t.Marks.Students));
+            questions.Figure(q.Figures.Facility, figure);
+            questions.Figure(q.Figures.Sd, figure);
+            questions.Figure(q.Figures.Discrimination, figure);
+            questions.Figure(q.Figures.Efficiency, figure);
+            questions.Number(q.Skipped);
             QStringList flags;
             for (unsigned bit = 1; bit < (1u << FlagCount); bit <<= 1)
-                if (q.flags & bit)
+                if (q.Flags & bit)
                     flags << FlagText(bit);
             questions.Text(flags.join(QStringLiteral("; ")));
             questions.NextRow();
-            for (const TOptionTally& o : q.options) {
-                options_.Text(t.name);
+            for (const TOptionTally& o : q.Options) {
+                options_.Text(t.Name);
                 options_.Number(double(i + 1));
                 options_.Text(wording);
-                options_.Text(FromAnsi(o.text));
-                options_.Text(o.right ? QStringLiteral("да") : QStringLiteral("нет"));
-                options_.Number(o.chosen);
+                options_.Text(FromAnsi(o.Text));
+                options_.Text(o.Right ? QStringLiteral("да") : QStringLiteral("нет"));
+                options_.Number(o.Chosen);
                 options_.NextRow();
             }
         }
@@ -184,32 +184,32 @@ void WriteXlsx(const TJournal& journal, const std::string& path)
 
     // One answers sheet per test: students by questions, 1 for a right
     // answer, 0 for a wrong one, told apart by colour; grey for a skip.
-    for (const TTestResult& t : journal.tests) {
-        if (t.items.empty())
+    for (const TTestResult& t : journal.Tests) {
+        if (t.Items.empty())
             continue;
-        TSheet answers(book, SheetName(QStringLiteral("Ответы ") + t.name, taken), path);
+        TSheet answers(book, SheetName(QStringLiteral("Ответы ") + t.Name, taken), path);
         answers.Width(0, 0, 24);
         answers.Text(QStringLiteral("Ученик"), head);
-        for (std::size_t i = 0; i < t.items.size(); ++i)
+        for (std::size_t i = 0; i < t.Items.size(); ++i)
             answers.Number(double(i + 1), head);
         answers.Text(QStringLiteral("Верно"), head);
         answers.NextRow();
         answers.Text(QStringLiteral("Вопрос"), head);
-        for (const TQuestionResult& q : t.items)
-            answers.Text(FromAnsi(q.text), head);
+        for (const TQuestionResult& q : t.Items)
+            answers.Text(FromAnsi(q.Text), head);
         answers.NextRow();
         worksheet_freeze_panes(answers.Raw(), 2, 1);
-        for (const TStudentResult& s : t.students) {
-            if (s.row < 0)
+        for (const TStudentResult& s : t.Students) {
+            if (s.Row < 0)
                 continue;
-            answers.Text(s.name);
-            const std::size_t row = std::size_t(s.row);
-            for (std::size_t i = 0; i < t.items.size(); ++i) {
-                const std::uint8_t mark = t.marks.At(row, i);
-                const bool skip = t.chosen[row * t.marks.items + i] == Skipped;
+            answers.Text(s.Name);
+            const std::size_t row = std::size_t(s.Row);
+            for (std::size_t i = 0; i < t.Items.size(); ++i) {
+                const std::uint8_t mark = t.Marks.At(row, i);
+                const bool skip = t.Chosen[row * t.Marks.Items + i] == Skipped;
                 answers.Number(mark, mark ? right : skip ? skipped : wrong);
             }
-            answers.Number(s.right);
+            answers.Number(s.Right);
             answers.NextRow();
         }
     }

@@ -16,16 +16,16 @@ int main(int argc, char* argv[])
     TScale scale;
     try {
         args = ParseArgs(argc, argv);
-        if (args.help) {
+        if (args.Help) {
             std::cout << JournalMsg::Help;
             return 0;
         }
-        scale = ParseScale(args.scale);
+        scale = ParseScale(args.Scale);
     } catch (const std::exception& error) {
         std::cerr << error.what();
         return 2;
     }
-    if (args.paths.empty()) {
+    if (args.Paths.empty()) {
         const char* x = std::getenv("DISPLAY");
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         if ((x && *x) || (wayland && *wayland))
@@ -34,12 +34,12 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    const TJournal journal = BuildJournal(args.paths, scale);
-    for (const TWarning& warning : journal.warnings)
+    const TJournal journal = BuildJournal(args.Paths, scale);
+    for (const TWarning& warning : journal.Warnings)
         std::cerr << WarningLine(warning) << '\n';
     const int status = ExitStatus(journal);
-    if (journal.used == 0) {
-        std::cerr << (journal.files == 0 ? JournalMsg::NothingFound : JournalMsg::NothingUsable);
+    if (journal.Used == 0) {
+        std::cerr << (journal.Files == 0 ? JournalMsg::NothingFound : JournalMsg::NothingUsable);
         return status;
     }
     try {

@@ -21,10 +21,10 @@ std::string ScoreBytes(int right, int count)
 }
 
 struct B {
-    std::string text;
-    std::vector<std::string> options;
-    int given;
-    int correct;
+    std::string Text;
+    std::vector<std::string> Options;
+    int Given;
+    int Correct;
 };
 
 // A results file as the program writes it; the score line counts the blocks
@@ -34,13 +34,13 @@ std::string Results(const std::vector<B>& blocks, int right = -1)
     std::string body;
     int counted = 0;
     for (const B& b : blocks) {
-        counted += b.given == b.correct;
-        body += std::string(63, '=') + "\r\n" + Cp("Вопрос:\r\n") + Cp(b.text.c_str()) + "\r\n"
+        counted += b.Given == b.Correct;
+        body += std::string(63, '=') + "\r\n" + Cp("Вопрос:\r\n") + Cp(b.Text.c_str()) + "\r\n"
             + Cp("Варианты ответов:\r\n");
-        for (std::size_t i = 0; i < b.options.size(); ++i)
-            body += std::to_string(i + 1) + ". " + Cp(b.options[i].c_str()) + "\r\n";
-        body += Cp("Ваш ответ: ") + std::to_string(b.given) + "\r\n" + Cp("Правильный ответ: ")
-            + std::to_string(b.correct) + "\r\n";
+        for (std::size_t i = 0; i < b.Options.size(); ++i)
+            body += std::to_string(i + 1) + ". " + Cp(b.Options[i].c_str()) + "\r\n";
+        body += Cp("Ваш ответ: ") + std::to_string(b.Given) + "\r\n" + Cp("Правильный ответ: ")
+            + std::to_string(b.Correct) + "\r\n";
     }
     return ScoreBytes(right < 0 ? counted : right, int(blocks.size())) + body;
 }
@@ -61,16 +61,16 @@ protected:
     }
     static const TTestResult& Test(const TJournal& j, const QString& name)
     {
-        for (const TTestResult& t : j.tests)
-            if (t.name == name)
+        for (const TTestResult& t : j.Tests)
+            if (t.Name == name)
                 return t;
         throw std::runtime_error("no test " + name.toStdString());
     }
     static QStringList Students(const TTestResult& t)
     {
         QStringList names;
-        for (const TStudentResult& s : t.students)
-            names << s.name;
+        for (const TStudentResult& s : t.Students)
+            names << s.Name;
         return names;
     }
 
@@ -88,10 +88,10 @@ TEST_F(JournalFiles, FolderPerStudentWhenFileNamesRepeat)
     Put("9А/Петров/geometry.out", ScoreBytes(1, 3));
     Put("9А/Сидоров/geometry.out", ScoreBytes(2, 3));
     const TJournal j = Build();
-    ASSERT_EQ(j.tests.size(), 2u);
+    ASSERT_EQ(j.Tests.size(), 2u);
     EXPECT_EQ(Students(Test(j, "алгебра")), QStringList({"Иванов", "Петров"}));
     EXPECT_EQ(Students(Test(j, "geometry")), QStringList({"Петров", "Сидоров"}));
-    EXPECT_TRUE(j.warnings.empty());
+    EXPECT_TRUE(j.Warnings.empty());
 }
 
 TEST_F(JournalFiles, FolderPerTestWhenFileNamesAreUnique)
@@ -100,18 +100,18 @@ TEST_F(JournalFiles, FolderPerTestWhenFileNamesAreUnique)
     Put("алгебра/Петров.out", Results(TwoRight));
     Put("алгебра/notes.txt", "not results");
     const TJournal j = Build();
-    ASSERT_EQ(j.tests.size(), 1u);
-    EXPECT_EQ(j.tests[0].name, "алгебра");
-    EXPECT_EQ(Students(j.tests[0]), QStringList({"Иванов", "Петров"}));
-    EXPECT_EQ(j.files, 2u);
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(j.Tests[0].Name, "алгебра");
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"Иванов", "Петров"}));
+    EXPECT_EQ(j.Files, 2u);
 }
 
 TEST_F(JournalFiles, SameFileTwiceIsReadOnce)
 {
     const std::string file = Put("t/a.out", Results(TwoRight));
     const TJournal j = Build({tmp.Path("t"), file, tmp.Path("t/../t/a.out")});
-    EXPECT_EQ(j.files, 1u);
-    EXPECT_EQ(j.used, 1u);
+    EXPECT_EQ(j.Files, 1u);
+    EXPECT_EQ(j.Used, 1u);
 }
 
 // ---- What goes together --------------------------------------------------
@@ -124,15 +124,15 @@ TEST_F(JournalFiles, FileWithOtherQuestionsIsReportedNotMixedIn)
     const std::string plainOther = Put("t/d.out", ScoreBytes(1, 3));
     Put("t/e.out", ScoreBytes(1, 2));
     const TJournal j = Build();
-    ASSERT_EQ(j.tests.size(), 1u);
-    EXPECT_EQ(Students(j.tests[0]), QStringList({"a", "b", "e"}));
-    ASSERT_EQ(j.warnings.size(), 2u);
-    EXPECT_EQ(j.warnings[0].path, other);
-    EXPECT_NE(j.warnings[0].text.find("вопросы не совпадают"), std::string::npos);
-    EXPECT_EQ(j.warnings[1].path, plainOther);
-    EXPECT_EQ(WarningLine(j.warnings[1]).substr(plainOther.size()), ":1: вопросов 3, а в остальных файлах этого теста — 2 (3 файла): файл не учтён");
-    EXPECT_EQ(j.tests[0].marks.students, 2u) << "score-only files feed no question figures";
-    EXPECT_EQ(j.tests[0].score.attempts, 3u);
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"a", "b", "e"}));
+    ASSERT_EQ(j.Warnings.size(), 2u);
+    EXPECT_EQ(j.Warnings[0].Path, other);
+    EXPECT_NE(j.Warnings[0].Text.find("вопросы не совпадают"), std::string::npos);
+    EXPECT_EQ(j.Warnings[1].Path, plainOther);
+    EXPECT_EQ(WarningLine(j.Warnings[1]).substr(plainOther.size()), ":1: вопросов 3, а в остальных файлах этого теста — 2 (3 файла): файл не учтён");
+    EXPECT_EQ(j.Tests[0].Marks.Students, 2u) << "score-only files feed no question figures";
+    EXPECT_EQ(j.Tests[0].Score.Attempts, 3u);
 }
 
 TEST_F(JournalFiles, BrokenFilesReportedWithPathAndLine)
@@ -142,13 +142,13 @@ TEST_F(JournalFiles, BrokenFilesReportedWithPathAndLine)
     const std::string binary = Put("t/binary.out", std::string("\x89PNG\r\n\x1a\n\0\0", 10) + std::string(300, '\xff'));
     const std::string empty = Put("t/empty.out", ScoreBytes(0, 0));
     const TJournal j = Build();
-    EXPECT_EQ(j.used, 1u);
-    ASSERT_EQ(j.warnings.size(), 3u);
-    EXPECT_EQ(WarningLine(j.warnings[0]), binary + ":1: первая строка — не строка результата Ekzamo "
+    EXPECT_EQ(j.Used, 1u);
+    ASSERT_EQ(j.Warnings.size(), 3u);
+    EXPECT_EQ(WarningLine(j.Warnings[0]), binary + ":1: первая строка — не строка результата Ekzamo "
                                                    "(«Вы ответили правильно на N вопрос(-а/-ов) из M»): это не файл результатов");
-    EXPECT_EQ(WarningLine(j.warnings[1]), edited + ":1: в строке результата правильных ответов 1, а по ответам в "
+    EXPECT_EQ(WarningLine(j.Warnings[1]), edited + ":1: в строке результата правильных ответов 1, а по ответам в "
                                                    "файле — 2: строку результата изменили");
-    EXPECT_EQ(WarningLine(j.warnings[2]), empty + ":1: в тесте не было вопросов: результат не учтён");
+    EXPECT_EQ(WarningLine(j.Warnings[2]), empty + ":1: в тесте не было вопросов: результат не учтён");
 }
 
 TEST_F(JournalFiles, MissingPathAndUnreadableFolderAreReported)
@@ -160,13 +160,13 @@ TEST_F(JournalFiles, MissingPathAndUnreadableFolderAreReported)
     ::chmod(locked.c_str(), 0);
     const TJournal j = Build({tmp.Path("t"), tmp.Path("nowhere")});
     ::chmod(locked.c_str(), 0755);
-    ASSERT_FALSE(j.warnings.empty());
-    EXPECT_EQ(WarningLine(j.warnings.back()), tmp.Path("nowhere") + ": нет такого файла или папки");
+    ASSERT_FALSE(j.Warnings.empty());
+    EXPECT_EQ(WarningLine(j.Warnings.back()), tmp.Path("nowhere") + ": нет такого файла или папки");
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads any folder";
-    ASSERT_EQ(j.warnings.size(), 2u);
-    EXPECT_EQ(j.warnings[0].path, locked);
-    EXPECT_EQ(j.used, 1u);
+    ASSERT_EQ(j.Warnings.size(), 2u);
+    EXPECT_EQ(j.Warnings[0].Path, locked);
+    EXPECT_EQ(j.Used, 1u);
 }
 
 // ---- Tallies and flags, by hand --------------------------------------------
@@ -179,28 +179,28 @@ TEST_F(JournalFiles, OptionsCountedByTextSkipsAndHiddenRightOption)
     Put("t/Петров.out", Results({{"Q2", {"a", "c", "d", "e", "f"}, 1, 6}, {"Q1", {"5", "3", "4"}, 1, 3}}));
     Put("t/Сидоров.out", Results({{"Q1", {"3", "4", "5"}, 0, 2}, {"Q2", {"g", "b", "a", "c", "d"}, 1, 2}}));
     const TJournal j = Build();
-    ASSERT_EQ(j.tests.size(), 1u);
-    const TTestResult& t = j.tests[0];
-    ASSERT_EQ(t.items.size(), 2u);
-    const TQuestionResult& q1 = t.items[0];
-    EXPECT_EQ(q1.text, "Q1");
-    EXPECT_EQ(q1.skipped, 1u);
+    ASSERT_EQ(j.Tests.size(), 1u);
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items.size(), 2u);
+    const TQuestionResult& q1 = t.Items[0];
+    EXPECT_EQ(q1.Text, "Q1");
+    EXPECT_EQ(q1.Skipped, 1u);
     std::map<std::string, std::pair<unsigned, bool>> tally;
-    for (const TOptionTally& o : q1.options)
-        tally[o.text] = {o.chosen, o.right};
+    for (const TOptionTally& o : q1.Options)
+        tally[o.Text] = {o.Chosen, o.Right};
     EXPECT_EQ(tally, (std::map<std::string, std::pair<unsigned, bool>>{{"3", {0, false}}, {"4", {1, true}}, {"5", {1, false}}}));
-    EXPECT_EQ(q1.rightNotShown, 0u);
-    ASSERT_TRUE(q1.figures.facility.has_value());
-    EXPECT_NEAR(*q1.figures.facility, 100.0 / 3, 1e-9);
+    EXPECT_EQ(q1.RightNotShown, 0u);
+    ASSERT_TRUE(q1.Figures.Facility.has_value());
+    EXPECT_NEAR(*q1.Figures.Facility, 100.0 / 3, 1e-9);
 
-    const TQuestionResult& q2 = t.items[1];
-    EXPECT_EQ(q2.rightNotShown, 1u);
-    EXPECT_TRUE(q2.flags & RightNotShown);
-    EXPECT_EQ(q2.options.size(), 7u) << "every text shown to anyone";
+    const TQuestionResult& q2 = t.Items[1];
+    EXPECT_EQ(q2.RightNotShown, 1u);
+    EXPECT_TRUE(q2.Flags & RightNotShown);
+    EXPECT_EQ(q2.Options.size(), 7u) << "every text shown to anyone";
     unsigned chosen = 0;
-    for (const TOptionTally& o : q2.options) {
-        chosen += o.chosen;
-        EXPECT_EQ(o.right, o.text == "b") << o.text;
+    for (const TOptionTally& o : q2.Options) {
+        chosen += o.Chosen;
+        EXPECT_EQ(o.Right, o.Text == "b") << o.Text;
     }
     EXPECT_EQ(chosen, 3u);
 }
@@ -221,14 +221,14 @@ TEST_F(JournalFiles, WrongKeyWhenTheStrongerHalfPrefersAWrongOption)
     Put("t/c.out", file(1, 0));
     Put("t/d.out", file(2, 1));
     const TJournal j = Build();
-    const TTestResult& t = j.tests[0];
-    ASSERT_EQ(t.items[0].text, "K");
-    EXPECT_TRUE(t.items[0].flags & WrongKeyLikely);
-    EXPECT_TRUE(t.items[0].flags & NegativeDiscrimination);
-    for (std::size_t i = 1; i < t.items.size(); ++i)
-        EXPECT_FALSE(t.items[i].flags & WrongKeyLikely) << t.items[i].text;
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items[0].Text, "K");
+    EXPECT_TRUE(t.Items[0].Flags & WrongKeyLikely);
+    EXPECT_TRUE(t.Items[0].Flags & NegativeDiscrimination);
+    for (std::size_t i = 1; i < t.Items.size(); ++i)
+        EXPECT_FALSE(t.Items[i].Flags & WrongKeyLikely) << t.Items[i].Text;
     // The three others: facility 50, 50, 50; a skip nowhere.
-    EXPECT_EQ(t.items[1].skipped, 0u);
+    EXPECT_EQ(t.Items[1].Skipped, 0u);
 }
 
 // ---- Grades -----------------------------------------------------------------

@@ -16,19 +16,19 @@ namespace {
 TMarks Marks(const std::vector<std::vector<int>>& rows)
 {
     TMarks m;
-    m.students = rows.size();
-    m.items = rows.empty() ? 0 : rows[0].size();
+    m.Students = rows.size();
+    m.Items = rows.empty() ? 0 : rows[0].size();
     for (const auto& row : rows)
         for (const int x : row)
-            m.x.push_back(std::uint8_t(x));
+            m.X.push_back(std::uint8_t(x));
     return m;
 }
 
 std::vector<unsigned> Totals(const TMarks& m)
 {
-    std::vector<unsigned> t(m.students, 0);
-    for (std::size_t s = 0; s < m.students; ++s)
-        for (std::size_t i = 0; i < m.items; ++i)
+    std::vector<unsigned> t(m.Students, 0);
+    for (std::size_t s = 0; s < m.Students; ++s)
+        for (std::size_t i = 0; i < m.Items; ++i)
             t[s] += m.At(s, i);
     return t;
 }
@@ -48,45 +48,45 @@ void ExpectFigure(TFigure got, Want want, const char* what)
 }
 
 struct ItemWant {
-    Want facility, sd, discrimination, efficiency;
+    Want Facility, Sd, Discrimination, Efficiency;
 };
 
 struct HandClass {
-    const char* name;
-    std::vector<std::vector<int>> marks;
-    std::vector<ItemWant> items;
+    const char* Name;
+    std::vector<std::vector<int>> Marks;
+    std::vector<ItemWant> Items;
     // mean, median, sd, skewness, kurtosis (percents), alpha, error ratio, standard error
-    Want mean, median, sd, skewness, kurtosis, alpha, errorRatio, standardError;
+    Want Mean, Median, Sd, Skewness, Kurtosis, Alpha, ErrorRatio, StandardError;
 };
 
-void PrintTo(const HandClass& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HandClass& c, std::ostream* os) { *os << c.Name; }
 
 class WorkedByHand : public ::testing::TestWithParam<HandClass> {};
 
 TEST_P(WorkedByHand, AllFigures)
 {
     const HandClass& c = GetParam();
-    const TMarks m = Marks(c.marks);
+    const TMarks m = Marks(c.Marks);
     const std::vector<TItemFigures> items = ItemFigures(m);
-    ASSERT_EQ(items.size(), c.items.size());
+    ASSERT_EQ(items.size(), c.Items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         SCOPED_TRACE("item " + std::to_string(i + 1));
-        ExpectFigure(items[i].facility, c.items[i].facility, "facility");
-        ExpectFigure(items[i].sd, c.items[i].sd, "sd");
-        ExpectFigure(items[i].discrimination, c.items[i].discrimination, "discrimination");
-        ExpectFigure(items[i].efficiency, c.items[i].efficiency, "efficiency");
+        ExpectFigure(items[i].Facility, c.Items[i].Facility, "facility");
+        ExpectFigure(items[i].Sd, c.Items[i].Sd, "sd");
+        ExpectFigure(items[i].Discrimination, c.Items[i].Discrimination, "discrimination");
+        ExpectFigure(items[i].Efficiency, c.Items[i].Efficiency, "efficiency");
     }
-    const TScoreFigures score = ScoreFigures(Totals(m), unsigned(m.items));
-    EXPECT_EQ(score.attempts, m.students);
-    ExpectFigure(score.mean, c.mean, "mean");
-    ExpectFigure(score.median, c.median, "median");
-    ExpectFigure(score.sd, c.sd, "sd");
-    ExpectFigure(score.skewness, c.skewness, "skewness");
-    ExpectFigure(score.kurtosis, c.kurtosis, "kurtosis");
+    const TScoreFigures score = ScoreFigures(Totals(m), unsigned(m.Items));
+    EXPECT_EQ(score.Attempts, m.Students);
+    ExpectFigure(score.Mean, c.Mean, "mean");
+    ExpectFigure(score.Median, c.Median, "median");
+    ExpectFigure(score.Sd, c.Sd, "sd");
+    ExpectFigure(score.Skewness, c.Skewness, "skewness");
+    ExpectFigure(score.Kurtosis, c.Kurtosis, "kurtosis");
     const TFigure alpha = Alpha(m);
-    ExpectFigure(alpha, c.alpha, "alpha");
-    ExpectFigure(ErrorRatio(alpha), c.errorRatio, "error ratio");
-    ExpectFigure(StandardError(ErrorRatio(alpha), score.sd), c.standardError, "standard error");
+    ExpectFigure(alpha, c.Alpha, "alpha");
+    ExpectFigure(ErrorRatio(alpha), c.ErrorRatio, "error ratio");
+    ExpectFigure(StandardError(ErrorRatio(alpha), score.Sd), c.StandardError, "standard error");
 }
 
 const double Root33 = std::sqrt(33.0);
@@ -164,7 +164,7 @@ TEST(PlainComputation, AgreesOnRandomClasses)
         TMarks m{n, p, {}};
         for (std::size_t s = 0; s < n; ++s)
             for (std::size_t i = 0; i < p; ++i)
-                m.x.push_back(std::uniform_real_distribution<double>(0, 1)(random) < ease[i]);
+                m.X.push_back(std::uniform_real_distribution<double>(0, 1)(random) < ease[i]);
         SCOPED_TRACE("round " + std::to_string(round));
 
         std::vector<double> total(n, 0);
@@ -179,20 +179,20 @@ TEST(PlainComputation, AgreesOnRandomClasses)
                 x[s] = m.At(s, i);
                 rest[s] = total[s] - x[s];
             }
-            ExpectClose(items[i].facility, 100 * Mean(x), "facility");
+            ExpectClose(items[i].Facility, 100 * Mean(x), "facility");
             if (n < 2) {
-                ExpectClose(items[i].sd, None, "sd");
+                ExpectClose(items[i].Sd, None, "sd");
                 continue;
             }
-            ExpectClose(items[i].sd, 100 * std::sqrt(Cov(x, x)), "sd");
-            ExpectClose(items[i].discrimination,
+            ExpectClose(items[i].Sd, 100 * std::sqrt(Cov(x, x)), "sd");
+            ExpectClose(items[i].Discrimination,
                 Constant(x) || Constant(rest) ? None : Want(100 * Cov(x, rest) / std::sqrt(Cov(x, x) * Cov(rest, rest))),
                 "discrimination");
             std::vector<double> xs = x;
             std::vector<double> rs = rest;
             std::sort(xs.begin(), xs.end());
             std::sort(rs.begin(), rs.end());
-            ExpectClose(items[i].efficiency, Constant(xs) || Constant(rs) ? None : Want(100 * Cov(x, rest) / Cov(xs, rs)),
+            ExpectClose(items[i].Efficiency, Constant(xs) || Constant(rs) ? None : Want(100 * Cov(x, rest) / Cov(xs, rs)),
                 "efficiency");
         }
 
@@ -203,13 +203,13 @@ TEST(PlainComputation, AgreesOnRandomClasses)
             pct[s] = 100 * total[s] / double(p);
         }
         const TScoreFigures f = ScoreFigures(right, unsigned(p));
-        ExpectClose(f.mean, Mean(pct), "mean");
+        ExpectClose(f.Mean, Mean(pct), "mean");
         std::vector<double> sorted = pct;
         std::sort(sorted.begin(), sorted.end());
-        ExpectClose(f.median, n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2, "median");
+        ExpectClose(f.Median, n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2, "median");
         const double S = double(n);
         const bool flat = Constant(pct);
-        ExpectClose(f.sd, n < 2 ? None : Want(std::sqrt(Cov(pct, pct))), "sd");
+        ExpectClose(f.Sd, n < 2 ? None : Want(std::sqrt(Cov(pct, pct))), "sd");
         double m2 = 0, m3 = 0, m4 = 0;
         for (const double v : pct) {
             const double d = v - Mean(pct);
@@ -218,9 +218,9 @@ TEST(PlainComputation, AgreesOnRandomClasses)
             m4 += std::pow(d, 4) / S;
         }
         const double k2 = S * m2 / (S - 1);
-        ExpectClose(f.skewness, n < 3 || flat ? None : Want(S * S * m3 / ((S - 1) * (S - 2)) / std::pow(k2, 1.5)),
+        ExpectClose(f.Skewness, n < 3 || flat ? None : Want(S * S * m3 / ((S - 1) * (S - 2)) / std::pow(k2, 1.5)),
             "skewness");
-        ExpectClose(f.kurtosis,
+        ExpectClose(f.Kurtosis,
             n < 4 || flat ? None
                           : Want(S * S * ((S + 1) * m4 - 3 * (S - 1) * m2 * m2) / ((S - 1) * (S - 2) * (S - 3)) / (k2 * k2)),
             "kurtosis");
@@ -243,12 +243,12 @@ TEST(PlainComputation, AgreesOnRandomClasses)
 TEST(ScoreFigures, NoQuestionsOrNoAttemptsGiveNothing)
 {
     const TScoreFigures none = ScoreFigures({}, 10);
-    EXPECT_EQ(none.attempts, 0u);
-    EXPECT_FALSE(none.mean.has_value());
+    EXPECT_EQ(none.Attempts, 0u);
+    EXPECT_FALSE(none.Mean.has_value());
     const TScoreFigures empty = ScoreFigures({0, 0}, 0);
-    EXPECT_EQ(empty.attempts, 2u);
-    EXPECT_FALSE(empty.mean.has_value());
-    EXPECT_FALSE(empty.sd.has_value());
+    EXPECT_EQ(empty.Attempts, 2u);
+    EXPECT_FALSE(empty.Mean.has_value());
+    EXPECT_FALSE(empty.Sd.has_value());
 }
 
 } // namespace
