@@ -53,13 +53,15 @@ run_set() {
         "$journal" --html "$out/j.html" --xlsx "$out/j.xlsx" --csv "$out/csv" "$dir" >/dev/null
         runs+=($(( $(now) - start )))
     done
-    local cat_ms run_ms peak
+    local cat_ms run_ms
     cat_ms=$(printf '%s\n' "${cats[@]}" | median | awk '{ printf "%.1f", $1 / 1e6 }')
     run_ms=$(printf '%s\n' "${runs[@]}" | median | awk '{ printf "%.1f", $1 / 1e6 }')
-    peak=$( { /usr/bin/time -f %M "$journal" --html "$out/j.html" --xlsx "$out/j.xlsx" --csv "$out/csv" "$dir" >/dev/null; } 2>&1 | tail -n 1)
-    awk -v n="$name" -v f="$files" -v b="$bytes" -v c="$cat_ms" -v j="$run_ms" -v p="$peak" 'BEGIN {
-        printf "%-10s %6d files %7.1f MB | cat %8.1f ms | journal %8.1f ms | ratio %5.2f | peak %6.1f MiB\n",
-            n, f, b / 1e6, c, j, j / c, p / 1024 }'
+    local usage peak user sys
+    usage=$( { /usr/bin/time -f '%M %U %S' "$journal" --html "$out/j.html" --xlsx "$out/j.xlsx" --csv "$out/csv" "$dir" >/dev/null; } 2>&1 | tail -n 1)
+    read -r peak user sys <<<"$usage"
+    awk -v n="$name" -v f="$files" -v b="$bytes" -v c="$cat_ms" -v j="$run_ms" -v p="$peak" -v u="$user" -v s="$sys" 'BEGIN {
+        printf "%-10s %6d files %7.1f MB | cat %8.1f ms | journal %8.1f ms | ratio %5.2f | peak %6.1f MiB | journal CPU user %.2f s, system %.2f s\n",
+            n, f, b / 1e6, c, j, j / c, p / 1024, u, s }'
     rm -rf "$out"
 }
 
