@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <utility>
 
