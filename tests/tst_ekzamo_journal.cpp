@@ -126,7 +126,12 @@ INSTANTIATE_TEST_SUITE_P(Arguments, JournalRefuses, ::testing::Values(
     BadRun{"BadScale", {"--scale", "5:50,4:70", "алгебра"}, "ekzamo-journal: неверная шкала «5:50,4:70»"},
     BadRun{"NothingFound", {"empty"}, "ekzamo-journal: файлов результатов (*.out) не найдено\n"},
     BadRun{"NoSuchFolder", {"nowhere"}, "nowhere: нет такого файла или папки\n"},
-    BadRun{"UnwritableReport", {"--html", "no/such/folder/j.html", "алгебра"}, "ekzamo-journal: не удалось записать no/such/folder/j.html"}));
+    BadRun{"UnwritableReport", {"--html", "no/such/folder/j.html", "алгебра"},
+        "ekzamo-journal: не удалось записать no/such/folder/j.html: нет такой папки\n"},
+    BadRun{"UnwritableSpreadsheet", {"--xlsx", "no/such/folder/j.xlsx", "алгебра"},
+        "ekzamo-journal: не удалось записать no/such/folder/j.xlsx: нет такой папки\n"},
+    BadRun{"CsvFolderIsAFile", {"--csv", "алгебра/Иванов.out", "алгебра"},
+        "ekzamo-journal: не удалось записать алгебра/Иванов.out: это не папка\n"}));
 
 TEST_F(JournalTool, HelpExplainsTheLayouts)
 {
