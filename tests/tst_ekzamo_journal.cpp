@@ -87,6 +87,20 @@ TEST_F(JournalTool, CsvFilesExactly)
     EXPECT_TRUE(std::filesystem::is_regular_file(tmp.Path("journal.html")));
 }
 
+// A student's name comes from a file name, which may hold anything but '/'.
+TEST_F(JournalTool, NamesWithCommasQuotesAndLineBreaksAreQuoted)
+{
+    std::filesystem::create_directories(tmp.Path("t"));
+    tmp.Write("t/Смит, \"Джон\"\nмл.out", Score1of2 + Block("A", "1", "2", 1, 1) + Block("B", "1", "2", 1, 2));
+    const Outcome run = Journal({"t", "--csv", "csv"}, tmp.Path(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(tmp.Path("csv/students.csv")),
+        "test,student,right,questions,percent,grade,file\r\n"
+        "t,\"Смит, \"\"Джон\"\"\nмл\",1,2,50.00,3,\"t/Смит, \"\"Джон\"\"\nмл.out\"\r\n");
+    const std::string html = ReadBytes(tmp.Path("journal.html"));
+    EXPECT_NE(html.find("Смит, &quot;Джон&quot;␊мл"), std::string::npos) << "a line break is shown, not obeyed";
+}
+
 TEST_F(JournalTool, LeftOutFilesWarnAndExitOne)
 {
     const std::string folder = MakeClass();
