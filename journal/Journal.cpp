@@ -130,7 +130,9 @@ struct TGroup {
     std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> Index;
     std::vector<TStudentResult> Students;
     std::vector<std::uint8_t> Marks;
-    std::vector<std::uint16_t> Chosen;
+    std::vector<std::uint32_t> Chosen;
+    // Each item's option texts: files written to mislead could bring many.
+    std::vector<std::unordered_map<std::string, std::uint32_t, TViewHash, std::equal_to<>>> OptionIndex;
 };
 
 struct TGathering {
@@ -139,13 +141,15 @@ struct TGathering {
     std::vector<TStudentResult> ScoreOnly;
 };
 
-std::uint16_t Tally(TQuestionResult& item, std::string_view text)
+std::uint32_t Tally(TGroup& group, unsigned item, std::string_view text)
 {
-    for (std::size_t k = 0; k < item.Options.size(); ++k)
-        if (item.Options[k].Text == text)
-            return std::uint16_t(k);
-    item.Options.push_back({std::string(text), 0, false});
-    return std::uint16_t(item.Options.size() - 1);
+    auto& index = group.OptionIndex[item];
+    if (const auto found = index.find(text); found != index.end())
+        return found->second;
+    std::vector<TOptionTally>& options = group.Items[item].Options;
+    options.push_back({std::string(text), 0, false});
+    index.emplace(std::string(text), std::uint32_t(options.size() - 1));
+    return std::uint32_t(options.size() - 1);
 }
 
 void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, std::vector<std::string_view>& sorted)
@@ -165,6 +169,7 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
             g.Index[b.Text].push_back(unsigned(g.Items.size()));
             g.Items.push_back({b.Text, {}, 0, 0, {}, 0});
         }
+        g.OptionIndex.resize(g.Items.size());
         group = &g;
     }
     const std::size_t items = group->Items.size();
@@ -179,18 +184,19 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
         const unsigned item = places[seen[places.front()]++];
         TQuestionResult& q = group->Items[item];
         for (const std::string& option : b.Options)
-            Tally(q, option);
-        std::uint16_t choice = Skipped;
+            Tally(*group, item, option);
+        std::uint32_t choice = Skipped;
         if (b.Given == 0) {
             ++q.Skipped;
         } else {
             // Two option buttons are always shown: a second button chosen
             // under a one-option question is an empty option.
-            choice = Tally(q, b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
+            choice = Tally(*group, item,
+                b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
             ++q.Options[choice].Chosen;
         }
         if (b.Correct >= 1 && b.Correct <= b.Options.size())
-            q.Options[Tally(q, b.Options[b.Correct - 1u])].Right = true;
+            q.Options[Tally(*group, item, b.Options[b.Correct - 1u])].Right = true;
         else
             ++q.RightNotShown;
         group->Marks[row * items + item] = b.Given == b.Correct;
@@ -222,7 +228,7 @@ unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsi
         if (double(totals[s]) <= medianTotal)
             continue;
         right += test.Marks.At(s, item);
-        const std::uint16_t c = test.Chosen[s * test.Marks.Items + item];
+        const std::uint32_t c = test.Chosen[s * test.Marks.Items + item];
         if (c != Skipped)
             ++counts[c];
     }

@@ -94,7 +94,7 @@ struct TStudentResult {
     std::ptrdiff_t Row = -1;
 };
 
-inline constexpr std::uint16_t Skipped = 0xffff;
+inline constexpr std::uint32_t Skipped = 0xffffffff;
 
 struct TTestResult {
     QString Name;
@@ -102,7 +102,7 @@ struct TTestResult {
     std::vector<TStudentResult> Students; // by name
     std::vector<TQuestionResult> Items;   // from detailed files; empty if none
     TMarks Marks;                         // detailed students by items
-    std::vector<std::uint16_t> Chosen;    // option index per mark, or Skipped
+    std::vector<std::uint32_t> Chosen;    // option index per mark, or Skipped
     TScoreFigures Score;
     TFigure Alpha;
     TFigure ErrorRatio;
