@@ -24,7 +24,8 @@ inline constexpr int DeviceError = 1117;
 inline constexpr int CantResolveName = 1921;
 }
 
-// The program's fixed messages, each written once.
+// The messages of the errors the program raises, each written once. The
+// windows' own prompts stand in the one window that shows each.
 namespace Msg {
 inline constexpr const char* FileNotFound = "File not found";
 inline constexpr const char* InvalidFilename = "Invalid filename";
@@ -37,9 +38,6 @@ inline constexpr const char* TooManyQuestions = "В файле теста бол
 inline constexpr const char* InvalidTime = "'%s' is not a valid time";
 inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
 inline constexpr const char* MemoTooLarge = "Text exceeds memo capacity";
-inline constexpr const char* NoAnswer = "Выберите один из предложенных вариантов ответа";
-inline constexpr const char* NoTestFile = "Не установлен файл вопросов, выберите!";
-inline constexpr const char* NoDuration = "Не введено время тестирования! Введите";
 }
 
 // Any failure the program reports; what() is the exact text shown to the user

@@ -7,9 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 . "$root/scripts/xvfb.sh"
-ekzamo_install xvfb xauth openbox xdotool imagemagick x11-utils
+ekzamo_install xvfb xauth openbox xdotool imagemagick x11-utils chromium
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target Ekzamo >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target Ekzamo ekzamo-journal >/dev/null
 mkdir -p "$root/docs"
 
 pids=()
@@ -74,3 +74,14 @@ take() {
 
 take 1280x1024 1 ""
 take 2560x2048 2 "@2x"
+
+# The journal of the sample class (examples/9А), as chromium shows it.
+journal_shot() {
+    local scratch
+    scratch=$(mktemp -d)
+    (cd "$root/examples" && "$root/build/journal/ekzamo-journal" --html "$scratch/journal.html" 9А >/dev/null)
+    chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir="$scratch/profile" \
+        --window-size=1100,1500 --screenshot="$root/docs/journal.png" "file://$scratch/journal.html" 2>/dev/null
+    rm -rf "$scratch"
+}
+journal_shot

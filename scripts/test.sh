@@ -9,7 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream \
-    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11
+    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11 \
+    chromium python3-openpyxl poppler-utils imagemagick
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -23,10 +24,15 @@ if command -v clang++ >/dev/null; then
     echo "== Fuzzing LoadTest for 60 s"
     CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DEKZAMO_BENCH=OFF
-    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_loadtest
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_loadtest fuzz_results
     corpus=$(mktemp -d)
     cp "$root"/fuzz/corpus/* "$corpus"/
     "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 -print_funcs=0 "$corpus"
+    rm -rf "$corpus"
+    echo "== Fuzzing the results-file reader for 30 s"
+    corpus=$(mktemp -d)
+    cp "$root"/fuzz/results-corpus/* "$corpus"/
+    "$root/build-fuzz/fuzz/fuzz_results" -max_total_time=30 -print_final_stats=1 -print_funcs=0 "$corpus"
     rm -rf "$corpus"
     for format in gift aiken; do
         echo "== Fuzzing the $format reader and writer for 20 s"

@@ -25,6 +25,8 @@ TForm7* Form7 = nullptr;
 
 namespace {
 
+const QString NoDuration = QStringLiteral("Не введено время тестирования! Введите");
+
 const QString HelpFile = QStringLiteral("help.htxt");
 
 // The memo's capacity in characters, one byte each in the file. The memo
@@ -105,7 +107,7 @@ void TForm7::Button2Click()
 {
     Guard([this] {
         if (TestDuration.empty())
-            ShowMessage(QString::fromUtf8(Msg::NoDuration));
+            ShowMessage(NoDuration);
         else
             close();
     });

@@ -25,6 +25,9 @@ TMF* MF = nullptr;
 
 namespace {
 
+const QString NoTestFile = QStringLiteral("Не установлен файл вопросов, выберите!");
+const QString NoAnswer = QStringLiteral("Выберите один из предложенных вариантов ответа");
+
 // "Тесты по дисциплине: " and the test's name.
 QString CaptionFor(const std::string& testFile)
 {
@@ -109,7 +112,7 @@ void TMF::FormCreate()
         if (!TestFileName.empty() || !ResultFileName.empty()) {
             setWindowTitle(CaptionFor(TestFileName));
         } else {
-            ShowMessage(QString::fromUtf8(Msg::NoTestFile));
+            ShowMessage(NoTestFile);
             const std::string chosen = RunOpenDialog(this, QStringLiteral("Файлы вопросов [*.txt]"));
             if (chosen.empty())
                 return; // nothing to load: left as after a failed load
@@ -175,7 +178,7 @@ void TMF::YesClick()
             if (const int k = ui->Otvety->checkedId(); k > 0)
                 Answers[CurrentPos] = std::uint8_t(k);
             if (Answers[CurrentPos] == 0) {
-                ShowMessage(QString::fromUtf8(Msg::NoAnswer));
+                ShowMessage(NoAnswer);
                 return;
             }
         }

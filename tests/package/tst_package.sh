@@ -25,23 +25,25 @@ field() { dpkg-deb --field "$deb" "$1"; }
 depends=$(field Depends)
 echo "Depends: $depends"
 for dep in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libfontconfig1 libc6 libstdc++6 \
-           qt6-qpa-plugins qt6-translations-l10n fonts-liberation2; do
+           qt6-qpa-plugins qt6-translations-l10n fonts-liberation2 libxlsxwriter4 xdg-utils; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "no dependency on $dep"
 done
 
 dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root
 doc=$root/usr/share/doc/ekzamo
-expected=(usr/bin/Ekzamo usr/bin/ekzamo-check usr/bin/ekzamo-convert
+expected=(usr/bin/Ekzamo usr/bin/ekzamo-check usr/bin/ekzamo-convert usr/bin/ekzamo-journal
+          usr/share/applications/io.github.ekzamo.Journal.desktop
           "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
           "usr/share/icons/hicolor/scalable/apps/$id.svg"
           usr/share/doc/ekzamo/README.md usr/share/doc/ekzamo/examples/help.htxt)
 for size in 16 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
-for sample in "$(dirname "$0")"/../../examples/*; do
-    expected+=("usr/share/doc/ekzamo/examples/$(basename "$sample")")
-done
+samples=$(cd "$(dirname "$0")/../../examples" && pwd)
+while IFS= read -r -d '' sample; do
+    expected+=("usr/share/doc/ekzamo/examples/${sample#"$samples"/}")
+done < <(find "$samples" -type f -print0)
 for f in "${expected[@]}"; do
     [ -f "$root/$f" ] || fail "missing /$f"
 done
@@ -49,12 +51,16 @@ for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
     file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-for program in Ekzamo ekzamo-check ekzamo-convert; do
+for program in Ekzamo ekzamo-check ekzamo-convert ekzamo-journal; do
     file "$root/usr/bin/$program" | grep -q "ELF .* executable, .*, stripped$" || fail "$program is no stripped executable"
 done
 cmp -s "$(dirname "$0")/../../examples/help.htxt" "$doc/examples/help.htxt" || fail "help.htxt differs"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop entry"
+journal_entry=$root/usr/share/applications/io.github.ekzamo.Journal.desktop
+desktop-file-validate "$journal_entry" || fail "the journal's desktop entry"
+grep -qx "Name=Ekzamo — журнал результатов" "$journal_entry" || fail "the journal's desktop entry has another name"
+grep -qx "Exec=ekzamo-journal" "$journal_entry" || fail "the journal's desktop entry starts something else"
 grep -qx "Path=/usr/share/doc/ekzamo/examples" "$root/usr/share/applications/$id.desktop" \
     || fail "the desktop entry does not start in the samples' folder"
 appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream data"
@@ -63,6 +69,10 @@ appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.
 "$root/usr/bin/ekzamo-convert" "$doc/examples/geography.txt" "$scratch/geography.gift" \
     && "$root/usr/bin/ekzamo-convert" "$scratch/geography.gift" "$scratch/geography.txt" \
     && cmp -s "$doc/examples/geography.txt" "$scratch/geography.txt" || fail "ekzamo-convert there and back on a sample"
+# The journal of the installed sample class, with no display.
+(cd "$scratch" && env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/ekzamo-journal" --xlsx journal.xlsx "$doc/examples/9А" >/dev/null) \
+    || fail "ekzamo-journal on the sample class"
+[ -s "$scratch/journal.html" ] && [ -s "$scratch/journal.xlsx" ] || fail "ekzamo-journal wrote no report"
 
 # The installed program, started as the desktop entry starts it.
 ekzamo_xvfb 1280x1024

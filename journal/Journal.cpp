@@ -1,0 +1,444 @@
+// SPDX-License-Identifier: MIT
+#include "journal/Journal.h"
+
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/ResultsFile.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A line longer than any wording a test would hold: past it, the file is
+// refused rather than held in memory.
+constexpr std::size_t MaxLine = 64 * 1024;
+
+std::string Decimal(std::size_t n)
+{
+    return std::to_string(n);
+}
+
+// ---- Finding the files ------------------------------------------------------
+
+// Why a folder could not be listed, in the teacher's language where it is
+// the usual reason.
+std::string Reason(const std::error_code& error)
+{
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return "нет прав на чтение";
+    return error.message();
+}
+
+struct TFound {
+    std::string Path; // as the teacher will recognise it
+    fs::path Absolute;
+};
+
+void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
+{
+    std::error_code error;
+    const fs::path root(arg);
+    const fs::file_status status = fs::status(root, error);
+    if (error || !fs::exists(status)) {
+        warnings.push_back({arg, 0, JournalMsg::NoSuchPath});
+        return;
+    }
+    if (!fs::is_directory(status)) {
+        found.push_back({arg, fs::absolute(root, error).lexically_normal()});
+        return;
+    }
+    std::vector<TFound> here;
+    fs::recursive_directory_iterator it(root, fs::directory_options::none, error);
+    if (error) {
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
+        return;
+    }
+    for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (error)
+            break;
+        const fs::directory_entry& entry = *it;
+        std::error_code typeError;
+        if (entry.is_directory(typeError)) {
+            // A folder that cannot be listed is reported and passed by.
+            std::error_code listError;
+            fs::directory_iterator probe(entry.path(), listError);
+            if (listError) {
+                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, Reason(listError))});
+                it.disable_recursion_pending();
+            }
+            continue;
+        }
+        if (entry.path().extension() == ".out")
+            here.push_back({entry.path().string(), fs::absolute(entry.path(), typeError).lexically_normal()});
+    }
+    if (error)
+        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
+    std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
+    found.insert(found.end(), here.begin(), here.end());
+}
+
+// ---- Naming: two layouts told apart by the names ----------------------------
+
+struct TNamed {
+    QString Student;
+    QString Test;
+};
+
+// A file name met in more than one folder is a test's results in one folder
+// per student (9А/Иванов/algebra.out); any other is a student's file in one
+// folder per test (algebra/Иванов.out).
+std::vector<TNamed> Name(const std::vector<TFound>& files)
+{
+    std::map<std::string, std::set<std::string>> folders;
+    for (const TFound& f : files)
+        folders[f.Absolute.filename().string()].insert(f.Absolute.parent_path().string());
+    std::vector<TNamed> names;
+    names.reserve(files.size());
+    for (const TFound& f : files) {
+        const QString stem = FromNativePath(f.Absolute.stem().string());
+        const QString folder = FromNativePath(f.Absolute.parent_path().filename().string());
+        if (folders[f.Absolute.filename().string()].size() > 1)
+            names.push_back({folder, stem});
+        else
+            names.push_back({stem, folder});
+    }
+    return names;
+}
+
+// ---- Gathering one test's files ---------------------------------------------
+
+struct TViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
+// Files of one test name that share one set of wordings.
+struct TGroup {
+    std::vector<std::string> Wordings; // sorted: the group's signature
+    std::vector<TQuestionResult> Items;
+    // Item numbers of each wording; more than one when a test repeats it.
+    std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> Index;
+    std::vector<TStudentResult> Students;
+    std::vector<std::uint8_t> Marks;
+    std::vector<std::uint32_t> Chosen;
+    // Each item's option texts: files written to mislead could bring many.
+    std::vector<std::unordered_map<std::string, std::uint32_t, TViewHash, std::equal_to<>>> OptionIndex;
+};
+
+struct TGathering {
+    QString Name;
+    std::vector<TGroup> Groups;
+    std::vector<TStudentResult> ScoreOnly;
+};
+
+std::uint32_t Tally(TGroup& group, unsigned item, std::string_view text)
+{
+    auto& index = group.OptionIndex[item];
+    if (const auto found = index.find(text); found != index.end())
+        return found->second;
+    std::vector<TOptionTally>& options = group.Items[item].Options;
+    options.push_back({std::string(text), 0, false});
+    index.emplace(std::string(text), std::uint32_t(options.size() - 1));
+    return std::uint32_t(options.size() - 1);
+}
+
+void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, std::vector<std::string_view>& sorted)
+{
+    sorted.clear();
+    for (const TResultBlock& b : run.Blocks)
+        sorted.push_back(b.Text);
+    std::sort(sorted.begin(), sorted.end());
+    TGroup* group = nullptr;
+    for (TGroup& g : test.Groups)
+        if (std::equal(g.Wordings.begin(), g.Wordings.end(), sorted.begin(), sorted.end()))
+            group = &g;
+    if (!group) {
+        TGroup& g = test.Groups.emplace_back();
+        g.Wordings.assign(sorted.begin(), sorted.end());
+        for (const TResultBlock& b : run.Blocks) {
+            g.Index[b.Text].push_back(unsigned(g.Items.size()));
+            g.Items.push_back({b.Text, {}, 0, 0, {}, 0});
+        }
+        g.OptionIndex.resize(g.Items.size());
+        group = &g;
+    }
+    const std::size_t items = group->Items.size();
+    const std::size_t row = group->Students.size();
+    student.Row = std::ptrdiff_t(row);
+    group->Students.push_back(std::move(student));
+    group->Marks.resize((row + 1) * items);
+    group->Chosen.resize((row + 1) * items);
+    std::vector<unsigned> seen(items, 0);
+    for (const TResultBlock& b : run.Blocks) {
+        const std::vector<unsigned>& places = group->Index.find(std::string_view(b.Text))->second;
+        const unsigned item = places[seen[places.front()]++];
+        TQuestionResult& q = group->Items[item];
+        for (const std::string& option : b.Options)
+            Tally(*group, item, option);
+        std::uint32_t choice = Skipped;
+        if (b.Given == 0) {
+            ++q.Skipped;
+        } else {
+            // Two option buttons are always shown: a second button chosen
+            // under a one-option question is an empty option.
+            choice = Tally(*group, item,
+                b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
+            ++q.Options[choice].Chosen;
+        }
+        if (b.Correct >= 1 && b.Correct <= b.Options.size())
+            q.Options[Tally(*group, item, b.Options[b.Correct - 1u])].Right = true;
+        else
+            ++q.RightNotShown;
+        group->Marks[row * items + item] = b.Given == b.Correct;
+        group->Chosen[row * items + item] = choice;
+    }
+}
+
+// ---- Figures ----------------------------------------------------------------
+
+unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsigned>& totals, double medianTotal)
+{
+    const TQuestionResult& q = test.Items[item];
+    unsigned flags = 0;
+    const TItemFigures& f = q.Figures;
+    if (f.Facility && *f.Facility < 5)
+        flags |= Hard;
+    if (f.Facility && *f.Facility > 95)
+        flags |= Easy;
+    if (f.Discrimination && *f.Discrimination < 0)
+        flags |= NegativeDiscrimination;
+    if (f.Efficiency && *f.Efficiency < 15)
+        flags |= Dubious;
+    if (q.RightNotShown > 0)
+        flags |= RightNotShown;
+    // The stronger half: students whose total is above the median.
+    std::vector<unsigned> counts(q.Options.size(), 0);
+    unsigned right = 0;
+    for (std::size_t s = 0; s < test.Marks.Students; ++s) {
+        if (double(totals[s]) <= medianTotal)
+            continue;
+        right += test.Marks.At(s, item);
+        const std::uint32_t c = test.Chosen[s * test.Marks.Items + item];
+        if (c != Skipped)
+            ++counts[c];
+    }
+    for (std::size_t k = 0; k < counts.size(); ++k)
+        if (!q.Options[k].Right && counts[k] > right)
+            flags |= WrongKeyLikely;
+    return flags;
+}
+
+void WorkOut(TTestResult& test)
+{
+    std::vector<unsigned> rights;
+    for (const TStudentResult& s : test.Students)
+        rights.push_back(s.Right);
+    test.Score = ScoreFigures(rights, test.Questions);
+    test.Alpha = Alpha(test.Marks);
+    test.ErrorRatio = ErrorRatio(test.Alpha);
+    test.StandardError = StandardError(test.ErrorRatio, test.Score.Sd);
+
+    const std::vector<TItemFigures> figures = ItemFigures(test.Marks);
+    std::vector<unsigned> totals(test.Marks.Students, 0);
+    for (std::size_t s = 0; s < test.Marks.Students; ++s)
+        for (std::size_t i = 0; i < test.Marks.Items; ++i)
+            totals[s] += test.Marks.At(s, i);
+    std::vector<unsigned> sorted = totals;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t n = sorted.size();
+    const double median = n == 0 ? 0 : n % 2 ? sorted[n / 2] : (double(sorted[n / 2 - 1]) + sorted[n / 2]) / 2;
+    for (std::size_t i = 0; i < test.Items.size(); ++i) {
+        test.Items[i].Figures = figures[i];
+        test.Items[i].Flags = Flags(test, i, totals, median);
+    }
+}
+
+std::string FileCount(std::size_t n)
+{
+    const std::size_t tens = n % 100;
+    const std::size_t ones = n % 10;
+    const char* word = (tens >= 11 && tens <= 14) || ones == 0 || ones >= 5 ? "файлов" : ones == 1 ? "файл" : "файла";
+    return Decimal(n) + " " + word;
+}
+
+// Picks the files that agree (the largest group of one set of wordings) and
+// reports the rest.
+TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
+{
+    TTestResult test;
+    test.Name = g.Name;
+    const std::string name = g.Name.toStdString();
+    std::size_t best = 0;
+    for (std::size_t k = 1; k < g.Groups.size(); ++k)
+        if (g.Groups[k].Students.size() > g.Groups[best].Students.size())
+            best = k;
+    if (!g.Groups.empty()) {
+        TGroup& chosen = g.Groups[best];
+        for (std::size_t k = 0; k < g.Groups.size(); ++k)
+            if (k != best)
+                for (const TStudentResult& s : g.Groups[k].Students)
+                    warnings.push_back({s.Path, 0,
+                        Format(JournalMsg::OtherQuestions, name, FileCount(chosen.Students.size()))});
+        test.Questions = unsigned(chosen.Items.size());
+        test.Items = std::move(chosen.Items);
+        test.Students = std::move(chosen.Students);
+        test.Marks = {test.Students.size(), test.Items.size(), std::move(chosen.Marks)};
+        test.Chosen = std::move(chosen.Chosen);
+    } else {
+        // Score-only files alone: the most common question count decides.
+        std::map<unsigned, std::size_t> counts;
+        for (const TStudentResult& s : g.ScoreOnly)
+            ++counts[s.Questions];
+        test.Questions = std::max_element(counts.begin(), counts.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; })->first;
+    }
+    const std::size_t agreeing = test.Students.size()
+        + std::size_t(std::count_if(g.ScoreOnly.begin(), g.ScoreOnly.end(),
+            [&](const TStudentResult& s) { return s.Questions == test.Questions; }));
+    for (TStudentResult& s : g.ScoreOnly) {
+        if (s.Questions == test.Questions)
+            test.Students.push_back(std::move(s));
+        else
+            warnings.push_back({s.Path, 1, Format(JournalMsg::OtherCount, Decimal(s.Questions),
+                Decimal(test.Questions) + " (" + FileCount(agreeing) + ")")});
+    }
+    std::sort(test.Students.begin(), test.Students.end(), [](const TStudentResult& a, const TStudentResult& b) {
+        const int byName = QString::compare(a.Name, b.Name, Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a.Path < b.Path;
+    });
+    WorkOut(test);
+    return test;
+}
+
+} // namespace
+
+QString TScale::Grade(double percent) const
+{
+    for (const Step& s : Steps)
+        if (percent >= s.From)
+            return s.Grade;
+    return Lowest;
+}
+
+TScale ParseScale(const std::string& text)
+{
+    TScale scale;
+    const QStringList parts = QString::fromStdString(text).split(u',');
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        const QString part = parts[k].trimmed();
+        const qsizetype colon = part.indexOf(u':');
+        bool ok = colon > 0;
+        if (colon < 0 && k == parts.size() - 1 && k > 0 && !part.isEmpty()) {
+            scale.Lowest = part;
+            break;
+        }
+        const double from = ok ? part.mid(colon + 1).trimmed().toDouble(&ok) : 0;
+        if (!ok || from < 0 || from > 100 || (!scale.Steps.empty() && from >= scale.Steps.back().From))
+            throw EError(Format(JournalMsg::BadScale, text));
+        scale.Steps.push_back({part.left(colon).trimmed(), from});
+    }
+    return scale;
+}
+
+std::string WarningLine(const TWarning& w)
+{
+    return w.Line ? w.Path + ":" + Decimal(w.Line) + ": " + w.Text : w.Path + ": " + w.Text;
+}
+
+const char* FlagKeyword(unsigned bit)
+{
+    switch (bit) {
+    case Hard: return "hard";
+    case Easy: return "easy";
+    case NegativeDiscrimination: return "negative_discrimination";
+    case Dubious: return "dubious";
+    case WrongKeyLikely: return "wrong_key";
+    case RightNotShown: return "right_not_shown";
+    default: return "";
+    }
+}
+
+QString FlagText(unsigned bit)
+{
+    switch (bit) {
+    case Hard: return QStringLiteral("слишком трудный");
+    case Easy: return QStringLiteral("слишком лёгкий");
+    case NegativeDiscrimination: return QStringLiteral("сильные отвечают хуже слабых");
+    case Dubious: return QStringLiteral("сомнительный: плохо различает");
+    case WrongKeyLikely: return QStringLiteral("возможно, неверный ключ");
+    case RightNotShown: return QStringLiteral("правильный ответ показан не всем");
+    default: return {};
+    }
+}
+
+TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale)
+{
+    TJournal journal;
+    std::vector<TFound> found;
+    for (const std::string& p : paths)
+        Collect(p, found, journal.Warnings);
+    // The same file named twice (a folder and a file in it) is read once.
+    {
+        std::set<fs::path> seen;
+        std::vector<TFound> unique;
+        for (TFound& f : found) {
+            std::error_code error;
+            fs::path key = fs::canonical(f.Absolute, error);
+            if (error)
+                key = f.Absolute;
+            if (seen.insert(key).second)
+                unique.push_back(std::move(f));
+        }
+        found = std::move(unique);
+    }
+    journal.Files = found.size();
+    const std::vector<TNamed> names = Name(found);
+
+    std::map<QString, TGathering> tests;
+    TResults run;
+    std::vector<std::string_view> sorted;
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        const std::string& path = found[k].Path;
+        try {
+            ReadResults(path, run, MaxLine);
+        } catch (const EResultsError& e) {
+            journal.Warnings.push_back({path, e.Line, e.what()});
+            continue;
+        } catch (const EError& e) {
+            journal.Warnings.push_back({path, 0, AsShown(e.what())});
+            continue;
+        }
+        if (run.Questions == 0) {
+            journal.Warnings.push_back({path, 1, JournalMsg::NoQuestions});
+            continue;
+        }
+        TStudentResult student;
+        student.Name = names[k].Student;
+        student.Path = path;
+        student.Right = run.Right;
+        student.Questions = run.Questions;
+        student.Percent = 100.0 * run.Right / run.Questions;
+        student.Grade = scale.Grade(student.Percent);
+        TGathering& test = tests[names[k].Test];
+        test.Name = names[k].Test;
+        if (run.Detailed())
+            AddDetailed(test, run, std::move(student), sorted);
+        else
+            test.ScoreOnly.push_back(std::move(student));
+    }
+    for (auto& [name, gathering] : tests) {
+        journal.Tests.push_back(Settle(gathering, journal.Warnings));
+        journal.Used += journal.Tests.back().Students.size();
+    }
+    return journal;
+}

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+// Started from the menu: the folder is asked for, the report is written into
+// it and opened in the browser; what was left out is told in a message box.
+#include "engine/Ansi.h"
+#include "journal/Cli.h"
+#include "journal/Reports.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+#include <QUrl>
+#include <exception>
+
+namespace {
+
+QString Title()
+{
+    return QStringLiteral("Ekzamo — журнал результатов");
+}
+
+int Run()
+{
+    const QString folder = QFileDialog::getExistingDirectory(nullptr,
+        QStringLiteral("Папка с результатами учеников"), QDir::homePath());
+    if (folder.isEmpty())
+        return 0;
+    const TScale scale = ParseScale(DefaultScale);
+    const TJournal journal = BuildJournal({ToNativePath(folder)}, scale);
+    QStringList lines;
+    for (const TWarning& warning : journal.Warnings)
+        lines << QString::fromStdString(WarningLine(warning));
+    if (journal.Used == 0) {
+        QMessageBox box(QMessageBox::Warning, Title(),
+            journal.Files == 0 ? QStringLiteral("В папке «%1» нет файлов результатов (*.out).").arg(folder)
+                               : QStringLiteral("Ни один файл результатов в папке «%1» не вошёл в журнал.").arg(folder));
+        box.setDetailedText(lines.join(u'\n'));
+        box.exec();
+        return 2;
+    }
+    TJournalArgs args;
+    args.Html = ToNativePath(QDir(folder).filePath(QString::fromLatin1(JournalMsg::DefaultHtml)));
+    WriteOutputs(journal, scale, args, false);
+    if (!journal.Warnings.empty()) {
+        QMessageBox box(QMessageBox::Information, Title(),
+            QStringLiteral("В журнал вошли не все файлы: не учтено %1 из %2. Подробности — в начале отчёта.")
+                .arg(journal.Files - journal.Used).arg(journal.Files));
+        box.setDetailedText(lines.join(u'\n'));
+        box.exec();
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromNativePath(args.Html)));
+    return ExitStatus(journal);
+}
+
+} // namespace
+
+int RunDialog(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(Title());
+    // Qt's own dialogs speak Russian, as the program's do, when their
+    // translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    try {
+        return Run();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, Title(), QString::fromUtf8(error.what()));
+        return 2;
+    }
+}

@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: MIT
+// The spreadsheet: numbers as numbers, every text as a text cell (a wording
+// starting with '=' stays a wording), written row by row in libxlsxwriter's
+// constant-memory mode so that a big class does not grow the process.
+#include "journal/Reports.h"
+
+#include "engine/Ansi.h"
+
+#include <xlsxwriter.h>
+
+#include <QSet>
+#include <initializer_list>
+
+namespace {
+
+// A spreadsheet cell holds at most this many characters.
+constexpr qsizetype MaxCellText = 32767;
+
+class TSheet {
+public:
+    TSheet(lxw_workbook* book, const QString& name, const std::string& path)
+        : sheet_(workbook_add_worksheet(book, name.toUtf8().constData()))
+    {
+        if (!sheet_)
+            CannotWrite(path, QStringLiteral("лист «%1»").arg(name));
+    }
+
+    void Text(const QString& text, lxw_format* format = nullptr)
+    {
+        const QByteArray bytes = Readable(text.left(MaxCellText)).toUtf8();
+        worksheet_write_string(sheet_, row_, col_++, bytes.constData(), format);
+    }
+    void Number(double value, lxw_format* format = nullptr)
+    {
+        worksheet_write_number(sheet_, row_, col_++, value, format);
+    }
+    void Figure(TFigure value, lxw_format* format)
+    {
+        if (value)
+            Number(*value, format);
+        else
+            ++col_;
+    }
+    void Header(std::initializer_list<const char*> names, lxw_format* format)
+    {
+        for (const char* name : names)
+            Text(QString::fromUtf8(name), format);
+        NextRow();
+        worksheet_freeze_panes(sheet_, 1, 0);
+    }
+    void NextRow()
+    {
+        ++row_;
+        col_ = 0;
+    }
+    void Width(lxw_col_t first, lxw_col_t last, double width)
+    {
+        worksheet_set_column(sheet_, first, last, width, nullptr);
+    }
+    lxw_worksheet* Raw() { return sheet_; }
+
+private:
+    lxw_worksheet* sheet_;
+    lxw_row_t row_ = 0;
+    lxw_col_t col_ = 0;
+};
+
+// Excel's rules for a sheet name: at most 31 characters, none of []:*?/\,
+// unique regardless of case.
+QString SheetName(const QString& wanted, QSet<QString>& taken)
+{
+    QString base = wanted;
+    for (QChar& c : base)
+        if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20)
+            c = u'_';
+    base = base.left(31);
+    QString name = base;
+    for (int k = 2; taken.contains(name.toLower()); ++k) {
+        const QString suffix = QStringLiteral(" (%1)").arg(k);
+        name = base.left(31 - suffix.size()) + suffix;
+    }
+    taken.insert(name.toLower());
+    return name;
+}
+
+} // namespace
+
+void WriteXlsx(const TJournal& journal, const std::string& path)
+{
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(path.c_str(), &options);
+    if (!book)
+        CannotWrite(path, QStringLiteral("не удалось создать файл"));
+
+    lxw_format* head = workbook_add_format(book);
+    format_set_bold(head);
+    format_set_bg_color(head, 0xE8E8E8);
+    lxw_format* figure = workbook_add_format(book);
+    format_set_num_format(figure, "0.00");
+    lxw_format* right = workbook_add_format(book);
+    format_set_bg_color(right, 0xC6EFCE);
+    format_set_font_color(right, 0x006100);
+    lxw_format* wrong = workbook_add_format(book);
+    format_set_bg_color(wrong, 0xFFC7CE);
+    format_set_font_color(wrong, 0x9C0006);
+    lxw_format* skipped = workbook_add_format(book);
+    format_set_bg_color(skipped, 0xF2F2F2);
+    format_set_font_color(skipped, 0x808080);
+
+    QSet<QString> taken;
+    TSheet tests(book, SheetName(QStringLiteral("Тесты"), taken), path);
+    TSheet students(book, SheetName(QStringLiteral("Ученики"), taken), path);
+    TSheet questions(book, SheetName(QStringLiteral("Вопросы"), taken), path);
+    TSheet options_(book, SheetName(QStringLiteral("Варианты"), taken), path);
+
+    tests.Width(0, 0, 20);
+    tests.Width(1, 9, 12);
+    tests.Header({"Тест", "Попыток", "Средний, %", "Медиана, %", "СО, %", "Асимметрия", "Эксцесс", "Альфа",
+                     "Доля ошибки, %", "Стандартная ошибка, %"}, head);
+    students.Width(0, 1, 20);
+    students.Width(6, 6, 50);
+    students.Header({"Тест", "Ученик", "Верно", "Вопросов", "Процент", "Оценка", "Файл"}, head);
+    questions.Width(2, 2, 50);
+    questions.Width(9, 9, 30);
+    questions.Header({"Тест", "№", "Вопрос", "Ответов", "Лёгкость", "СО", "Индекс дискр.", "Эффект. дискр.",
+                         "Пропустили", "Замечания"}, head);
+    options_.Width(2, 3, 40);
+    options_.Header({"Тест", "№", "Вопрос", "Вариант", "Правильный", "Выбрали"}, head);
+
+    for (const TTestResult& t : journal.Tests) {
+        const TScoreFigures& f = t.Score;
+        tests.Text(t.Name);
+        tests.Number(double(f.Attempts));
+        for (const TFigure v : {f.Mean, f.Median, f.Sd, f.Skewness, f.Kurtosis, t.Alpha, t.ErrorRatio, t.StandardError})
+            tests.Figure(v, figure);
+        tests.NextRow();
+
+        for (const TStudentResult& s : t.Students) {
+            students.Text(t.Name);
+            students.Text(s.Name);
+            students.Number(s.Right);
+            students.Number(s.Questions);
+            students.Number(s.Percent, figure);
+            bool numeric = false;
+            const double grade = s.Grade.toDouble(&numeric);
+            if (numeric)
+                students.Number(grade);
+            else
+                students.Text(s.Grade);
+            students.Text(FromNativePath(s.Path));
+            students.NextRow();
+        }
+
+        for (std::size_t i = 0; i < t.Items.size(); ++i) {
+            const TQuestionResult& q = t.Items[i];
+            const QString wording = FromAnsi(q.Text);
+            questions.Text(t.Name);
+            questions.Number(double(i + 1));
+            questions.Text(wording);
+            questions.Number(double(t.Marks.Students));
+            questions.Figure(q.Figures.Facility, figure);
+            questions.Figure(q.Figures.Sd, figure);
+            questions.Figure(q.Figures.Discrimination, figure);
+            questions.Figure(q.Figures.Efficiency, figure);
+            questions.Number(q.Skipped);
+            QStringList flags;
+            for (unsigned bit = 1; bit < (1u << FlagCount); bit <<= 1)
+                if (q.Flags & bit)
+                    flags << FlagText(bit);
+            questions.Text(flags.join(QStringLiteral("; ")));
+            questions.NextRow();
+            for (const TOptionTally& o : q.Options) {
+                options_.Text(t.Name);
+                options_.Number(double(i + 1));
+                options_.Text(wording);
+                options_.Text(FromAnsi(o.Text));
+                options_.Text(o.Right ? QStringLiteral("да") : QStringLiteral("нет"));
+                options_.Number(o.Chosen);
+                options_.NextRow();
+            }
+        }
+    }
+
+    // One answers sheet per test: students by questions, 1 for a right
+    // answer, 0 for a wrong one, told apart by colour; grey for a skip.
+    for (const TTestResult& t : journal.Tests) {
+        if (t.Items.empty())
+            continue;
+        TSheet answers(book, SheetName(QStringLiteral("Ответы ") + t.Name, taken), path);
+        answers.Width(0, 0, 24);
+        answers.Text(QStringLiteral("Ученик"), head);
+        for (std::size_t i = 0; i < t.Items.size(); ++i)
+            answers.Number(double(i + 1), head);
+        answers.Text(QStringLiteral("Верно"), head);
+        answers.NextRow();
+        answers.Text(QStringLiteral("Вопрос"), head);
+        for (const TQuestionResult& q : t.Items)
+            answers.Text(FromAnsi(q.Text), head);
+        answers.NextRow();
+        worksheet_freeze_panes(answers.Raw(), 2, 1);
+        for (const TStudentResult& s : t.Students) {
+            if (s.Row < 0)
+                continue;
+            answers.Text(s.Name);
+            const std::size_t row = std::size_t(s.Row);
+            for (std::size_t i = 0; i < t.Items.size(); ++i) {
+                const std::uint8_t mark = t.Marks.At(row, i);
+                const bool skip = t.Chosen[row * t.Marks.Items + i] == Skipped;
+                answers.Number(mark, mark ? right : skip ? skipped : wrong);
+            }
+            answers.Number(s.Right);
+            answers.NextRow();
+        }
+    }
+
+    const lxw_error error = workbook_close(book);
+    if (error != LXW_NO_ERROR)
+        CannotWrite(path, QString::fromUtf8(lxw_strerror(error)));
+}

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// ekzamo-journal [OPTIONS] PATH...: the class journal from results files.
+// The command line needs no display: no application object is made there;
+// only the desktop entry's start (no PATH, in a graphical session) shows a
+// dialog. Output is UTF-8; file names are printed as found.
+#include "engine/Errors.h"
+#include "journal/Cli.h"
+
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    TJournalArgs args;
+    TScale scale;
+    try {
+        args = ParseArgs(argc, argv);
+        if (args.Help) {
+            std::cout << JournalMsg::Help;
+            return 0;
+        }
+        scale = ParseScale(args.Scale);
+    } catch (const std::exception& error) {
+        std::cerr << error.what();
+        return 2;
+    }
+    if (args.Paths.empty()) {
+        const char* x = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((x && *x) || (wayland && *wayland))
+            return RunDialog(argc, argv);
+        std::cerr << JournalMsg::NoPath;
+        return 2;
+    }
+
+    const TJournal journal = BuildJournal(args.Paths, scale);
+    for (const TWarning& warning : journal.Warnings)
+        std::cerr << WarningLine(warning) << '\n';
+    const int status = ExitStatus(journal);
+    if (journal.Used == 0) {
+        std::cerr << (journal.Files == 0 ? JournalMsg::NothingFound : JournalMsg::NothingUsable);
+        return status;
+    }
+    try {
+        WriteOutputs(journal, scale, args, true);
+    } catch (const std::exception& error) {
+        std::cerr << "ekzamo-journal: " << error.what() << '\n';
+        return 2;
+    }
+    std::cout.flush();
+    return std::cout ? status : 2;
+}

@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: MIT
+// The journal from files on disk: how students and tests are named from the
+// two layouts, which files go together and which are left out, and the
+// per-question tallies and flags worked out by hand.
+#include "journal/Journal.h"
+#include "tests/TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string ScoreBytes(int right, int count)
+{
+    return Cp("Вы ответили правильно на ") + std::to_string(right) + Cp(" вопрос(-а/-ов) из ")
+        + std::to_string(count) + "\r\n";
+}
+
+struct B {
+    std::string Text;
+    std::vector<std::string> Options;
+    int Given;
+    int Correct;
+};
+
+// A results file as the program writes it; the score line counts the blocks
+// unless `right` says otherwise.
+std::string Results(const std::vector<B>& blocks, int right = -1)
+{
+    std::string body;
+    int counted = 0;
+    for (const B& b : blocks) {
+        counted += b.Given == b.Correct;
+        body += std::string(63, '=') + "\r\n" + Cp("Вопрос:\r\n") + Cp(b.Text.c_str()) + "\r\n"
+            + Cp("Варианты ответов:\r\n");
+        for (std::size_t i = 0; i < b.Options.size(); ++i)
+            body += std::to_string(i + 1) + ". " + Cp(b.Options[i].c_str()) + "\r\n";
+        body += Cp("Ваш ответ: ") + std::to_string(b.Given) + "\r\n" + Cp("Правильный ответ: ")
+            + std::to_string(b.Correct) + "\r\n";
+    }
+    return ScoreBytes(right < 0 ? counted : right, int(blocks.size())) + body;
+}
+
+class JournalFiles : public ::testing::Test {
+protected:
+    std::string Put(const std::string& relative, const std::string& bytes)
+    {
+        const std::filesystem::path path(tmp.Path(relative));
+        std::filesystem::create_directories(path.parent_path());
+        return tmp.Write(relative, bytes);
+    }
+    TJournal Build(std::vector<std::string> paths = {})
+    {
+        if (paths.empty())
+            paths.push_back(tmp.Path(""));
+        return BuildJournal(paths, ParseScale(DefaultScale));
+    }
+    static const TTestResult& Test(const TJournal& j, const QString& name)
+    {
+        for (const TTestResult& t : j.Tests)
+            if (t.Name == name)
+                return t;
+        throw std::runtime_error("no test " + name.toStdString());
+    }
+    static QStringList Students(const TTestResult& t)
+    {
+        QStringList names;
+        for (const TStudentResult& s : t.Students)
+            names << s.Name;
+        return names;
+    }
+
+    TempFolder tmp;
+};
+
+const std::vector<B> TwoRight = {{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"a", "b"}, 2, 2}};
+
+// ---- Layouts -------------------------------------------------------------
+
+TEST_F(JournalFiles, FolderPerStudentWhenFileNamesRepeat)
+{
+    Put("9А/Иванов/алгебра.out", Results(TwoRight));
+    Put("9А/Петров/алгебра.out", Results(TwoRight));
+    Put("9А/Петров/geometry.out", ScoreBytes(1, 3));
+    Put("9А/Сидоров/geometry.out", ScoreBytes(2, 3));
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 2u);
+    EXPECT_EQ(Students(Test(j, "алгебра")), QStringList({"Иванов", "Петров"}));
+    EXPECT_EQ(Students(Test(j, "geometry")), QStringList({"Петров", "Сидоров"}));
+    EXPECT_TRUE(j.Warnings.empty());
+}
+
+TEST_F(JournalFiles, FolderPerTestWhenFileNamesAreUnique)
+{
+    Put("алгебра/Иванов.out", Results(TwoRight));
+    Put("алгебра/Петров.out", Results(TwoRight));
+    Put("алгебра/notes.txt", "not results");
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(j.Tests[0].Name, "алгебра");
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"Иванов", "Петров"}));
+    EXPECT_EQ(j.Files, 2u);
+}
+
+TEST_F(JournalFiles, SameFileTwiceIsReadOnce)
+{
+    const std::string file = Put("t/a.out", Results(TwoRight));
+    const TJournal j = Build({tmp.Path("t"), file, tmp.Path("t/../t/a.out")});
+    EXPECT_EQ(j.Files, 1u);
+    EXPECT_EQ(j.Used, 1u);
+}
+
+// ---- What goes together --------------------------------------------------
+
+TEST_F(JournalFiles, FileWithOtherQuestionsIsReportedNotMixedIn)
+{
+    Put("t/a.out", Results(TwoRight));
+    Put("t/b.out", Results({{"Q2", {"b", "a"}, 1, 2}, {"Q1", {"a", "b"}, 1, 1}})); // same set, other order
+    const std::string other = Put("t/c.out", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q3", {"a", "b"}, 1, 1}}));
+    const std::string plainOther = Put("t/d.out", ScoreBytes(1, 3));
+    Put("t/e.out", ScoreBytes(1, 2));
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"a", "b", "e"}));
+    ASSERT_EQ(j.Warnings.size(), 2u);
+    EXPECT_EQ(j.Warnings[0].Path, other);
+    EXPECT_NE(j.Warnings[0].Text.find("вопросы не совпадают"), std::string::npos);
+    EXPECT_EQ(j.Warnings[1].Path, plainOther);
+    EXPECT_EQ(WarningLine(j.Warnings[1]).substr(plainOther.size()), ":1: вопросов 3, а в остальных файлах этого теста — 2 (3 файла): файл не учтён");
+    EXPECT_EQ(j.Tests[0].Marks.Students, 2u) << "score-only files feed no question figures";
+    EXPECT_EQ(j.Tests[0].Score.Attempts, 3u);
+}
+
+TEST_F(JournalFiles, BrokenFilesReportedWithPathAndLine)
+{
+    Put("t/good.out", Results(TwoRight));
+    const std::string edited = Put("t/edited.out", Results(TwoRight, 1));
+    const std::string binary = Put("t/binary.out", std::string("\x89PNG\r\n\x1a\n\0\0", 10) + std::string(300, '\xff'));
+    const std::string empty = Put("t/empty.out", ScoreBytes(0, 0));
+    const TJournal j = Build();
+    EXPECT_EQ(j.Used, 1u);
+    ASSERT_EQ(j.Warnings.size(), 3u);
+    EXPECT_EQ(WarningLine(j.Warnings[0]), binary + ":1: первая строка — не строка результата Ekzamo "
+                                                   "(«Вы ответили правильно на N вопрос(-а/-ов) из M»): это не файл результатов");
+    EXPECT_EQ(WarningLine(j.Warnings[1]), edited + ":1: в строке результата правильных ответов 1, а по ответам в "
+                                                   "файле — 2: строку результата изменили");
+    EXPECT_EQ(WarningLine(j.Warnings[2]), empty + ":1: в тесте не было вопросов: результат не учтён");
+}
+
+TEST_F(JournalFiles, MissingPathAndUnreadableFolderAreReported)
+{
+    Put("t/a.out", Results(TwoRight));
+    const std::string locked = tmp.Path("t/locked");
+    std::filesystem::create_directories(locked);
+    Put("t/locked/b.out", Results(TwoRight));
+    ::chmod(locked.c_str(), 0);
+    const TJournal j = Build({tmp.Path("t"), tmp.Path("nowhere")});
+    ::chmod(locked.c_str(), 0755);
+    ASSERT_FALSE(j.Warnings.empty());
+    EXPECT_EQ(WarningLine(j.Warnings.back()), tmp.Path("nowhere") + ": нет такого файла или папки");
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any folder";
+    ASSERT_EQ(j.Warnings.size(), 2u);
+    EXPECT_EQ(j.Warnings[0].Path, locked);
+    EXPECT_EQ(j.Used, 1u);
+}
+
+// ---- Tallies and flags, by hand --------------------------------------------
+
+TEST_F(JournalFiles, OptionsCountedByTextSkipsAndHiddenRightOption)
+{
+    // Q1's options are shuffled differently for each student; "4" is right.
+    // Q2 has seven options; for Петров its right option drew place 6.
+    Put("t/Иванов.out", Results({{"Q1", {"4", "5", "3"}, 1, 1}, {"Q2", {"a", "b", "c", "d", "e"}, 2, 2}}));
+    Put("t/Петров.out", Results({{"Q2", {"a", "c", "d", "e", "f"}, 1, 6}, {"Q1", {"5", "3", "4"}, 1, 3}}));
+    Put("t/Сидоров.out", Results({{"Q1", {"3", "4", "5"}, 0, 2}, {"Q2", {"g", "b", "a", "c", "d"}, 1, 2}}));
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 1u);
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items.size(), 2u);
+    const TQuestionResult& q1 = t.Items[0];
+    EXPECT_EQ(q1.Text, "Q1");
+    EXPECT_EQ(q1.Skipped, 1u);
+    std::map<std::string, std::pair<unsigned, bool>> tally;
+    for (const TOptionTally& o : q1.Options)
+        tally[o.Text] = {o.Chosen, o.Right};
+    EXPECT_EQ(tally, (std::map<std::string, std::pair<unsigned, bool>>{{"3", {0, false}}, {"4", {1, true}}, {"5", {1, false}}}));
+    EXPECT_EQ(q1.RightNotShown, 0u);
+    ASSERT_TRUE(q1.Figures.Facility.has_value());
+    EXPECT_NEAR(*q1.Figures.Facility, 100.0 / 3, 1e-9);
+
+    const TQuestionResult& q2 = t.Items[1];
+    EXPECT_EQ(q2.RightNotShown, 1u);
+    EXPECT_TRUE(q2.Flags & RightNotShown);
+    EXPECT_EQ(q2.Options.size(), 7u) << "every text shown to anyone";
+    unsigned chosen = 0;
+    for (const TOptionTally& o : q2.Options) {
+        chosen += o.Chosen;
+        EXPECT_EQ(o.Right, o.Text == "b") << o.Text;
+    }
+    EXPECT_EQ(chosen, 3u);
+}
+
+TEST_F(JournalFiles, WrongKeyWhenTheStrongerHalfPrefersAWrongOption)
+{
+    // Totals 3, 3, 1, 1: the two with 3 are above the median (2) and both
+    // chose "wrong" for K, whose key says "key".
+    const std::vector<std::string> kOptions = {"key", "wrong"};
+    auto file = [&](int kGiven, int others) {
+        std::vector<B> blocks = {{"K", kOptions, kGiven, 1}};
+        for (int q = 0; q < 3; ++q)
+            blocks.push_back({"Q" + std::to_string(q), {"x", "y"}, q < others ? 1 : 2, 1});
+        return Results(blocks);
+    };
+    Put("t/a.out", file(2, 3));
+    Put("t/b.out", file(2, 3));
+    Put("t/c.out", file(1, 0));
+    Put("t/d.out", file(2, 1));
+    const TJournal j = Build();
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items[0].Text, "K");
+    EXPECT_TRUE(t.Items[0].Flags & WrongKeyLikely);
+    EXPECT_TRUE(t.Items[0].Flags & NegativeDiscrimination);
+    for (std::size_t i = 1; i < t.Items.size(); ++i)
+        EXPECT_FALSE(t.Items[i].Flags & WrongKeyLikely) << t.Items[i].Text;
+    // The three others: facility 50, 50, 50; a skip nowhere.
+    EXPECT_EQ(t.Items[1].Skipped, 0u);
+}
+
+// ---- Grades -----------------------------------------------------------------
+
+TEST(Scale, GradeStartsAtItsPercent)
+{
+    const TScale scale = ParseScale(DefaultScale);
+    EXPECT_EQ(scale.Grade(100), "5");
+    EXPECT_EQ(scale.Grade(100.0 * 17 / 20), "5");
+    EXPECT_EQ(scale.Grade(84.99), "4");
+    EXPECT_EQ(scale.Grade(70), "4");
+    EXPECT_EQ(scale.Grade(50), "3");
+    EXPECT_EQ(scale.Grade(49.9), "2");
+    EXPECT_EQ(scale.Grade(0), "2");
+    const TScale custom = ParseScale("отлично:90, хорошо:75.5, зачёт:60, незачёт");
+    EXPECT_EQ(custom.Grade(75.5), "хорошо");
+    EXPECT_EQ(custom.Grade(10), "незачёт");
+}
+
+TEST(Scale, BadScalesRefused)
+{
+    for (const char* bad : {"", "5", "5:85,4:90", "5:85,4:85", "5:x", "5:101", ":50", "5:85,,3:50"})
+        EXPECT_THROW(ParseScale(bad), std::exception) << bad;
+}
+
+} // namespace
