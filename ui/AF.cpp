@@ -48,25 +48,27 @@ void TAboutForm::setVisible(bool visible)
     // The window is made long before it is first shown, and its fonts and
     // pictures cost more at start-up than the whole setup window: they are
     // put together when it is first shown.
-    if (visible && !ui)
+    if (visible && !dressed_)
         Dress();
     QDialog::setVisible(visible);
 }
 
 void TAboutForm::Dress()
 {
+    dressed_ = true;
     ui = std::make_unique<Ui::TAboutForm>();
     ui->setupUi(this);
     setFixedSize(size());
     CentreOnDesktop(this, QSize(579, 281));
-    SetWindowDefaults(this);
+    SetWindowLook(this);
+    KeepOnScreen(this);
 
-    SetPixelFont(ui->Label1, Face::Arial, 16, true);
+    SetPixelFont(ui->Label1, TFace::Arial, 16, true);
     SetColour(ui->Label1, QColor(0x80, 0, 0));
-    SetPixelFont(ui->Label2, Face::Arial, 13, true, true);
+    SetPixelFont(ui->Label2, TFace::Arial, 13, true, true);
     SetColour(ui->Label2, QColor(0, 0, 0x80));
-    SetPixelFont(ui->Label3, Face::Arial, 13, true, true);
-    SetPixelFont(ui->Label4, Face::Arial, 13, true);
+    SetPixelFont(ui->Label3, TFace::Arial, 13, true, true);
+    SetPixelFont(ui->Label4, TFace::Arial, 13, true);
     SetColour(ui->Label4, QColor(0, 0, 0x80));
     // These labels fit their texts, wherever the font has other metrics.
     for (QLabel* label : {ui->Label2, ui->Label15, ui->Label3, ui->Label4, ui->Label5, ui->Label14, ui->Label19})

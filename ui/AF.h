@@ -30,7 +30,9 @@ protected:
 private:
     void Dress();
 
+    // Made by Dress, when the window is first shown.
     std::unique_ptr<Ui::TAboutForm> ui;
+    bool dressed_ = false;
     int modalRuns_ = 0;
 };
 

@@ -30,22 +30,22 @@ QString InstalledFamily(std::initializer_list<QString> wanted)
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
-const QString& FamilyOf(Face face)
+const QString& FamilyOf(TFace face)
 {
     // Where the classic fonts are missing, faces with the same metrics keep
     // the captions within their fixed-size controls. MS Sans Serif is closest
     // to Arial's metrics.
     switch (face) {
-    case Face::Arial: {
+    case TFace::Arial: {
         static const QString family = InstalledFamily({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
         return family;
     }
-    case Face::TimesNewRoman: {
+    case TFace::TimesNewRoman: {
         static const QString family =
             InstalledFamily({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")});
         return family;
     }
-    case Face::Dialog:
+    case TFace::Dialog:
         break;
     }
     static const QString family = InstalledFamily({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
@@ -54,7 +54,7 @@ const QString& FamilyOf(Face face)
 
 } // namespace
 
-static QFont PixelFont(Face face, int pixels, bool bold = false, bool italic = false)
+static QFont PixelFont(TFace face, int pixels, bool bold = false, bool italic = false)
 {
     QFont font(FamilyOf(face));
     font.setPixelSize(pixels);
@@ -63,7 +63,7 @@ static QFont PixelFont(Face face, int pixels, bool bold = false, bool italic = f
     return font;
 }
 
-void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold, bool italic)
+void SetPixelFont(QWidget* widget, TFace face, int pixels, bool bold, bool italic)
 {
     widget->setFont(PixelFont(face, pixels, bold, italic));
 }
@@ -117,16 +117,20 @@ protected:
 
 } // namespace
 
-void SetWindowDefaults(QWidget* window)
+void SetWindowLook(QWidget* window)
 {
     window->setWindowIcon(QIcon(AssetPath(QStringLiteral("ekzamo.png"))));
-    SetPixelFont(window, Face::Dialog, 11);
+    SetPixelFont(window, TFace::Dialog, 11);
+}
+
+void KeepOnScreen(QWidget* window)
+{
     window->installEventFilter(new ScreenFitter(window));
 }
 
 void SetApplicationFont()
 {
-    QApplication::setFont(PixelFont(Face::Dialog, 11));
+    QApplication::setFont(PixelFont(TFace::Dialog, 11));
 }
 
 void FitOnScreen(QWidget* window)

@@ -10,10 +10,10 @@ class QSize;
 class QWidget;
 
 // The classic faces the windows are drawn in.
-enum class Face { Dialog, Arial, TimesNewRoman };
+enum class TFace { Dialog, Arial, TimesNewRoman };
 
 // Sets a font by its character height in pixels.
-void SetPixelFont(QWidget* widget, Face face, int pixels, bool bold = false, bool italic = false);
+void SetPixelFont(QWidget* widget, TFace face, int pixels, bool bold = false, bool italic = false);
 
 // A picture of the program's own (assets/), and the bytes of its file.
 QPixmap Asset(const QString& name);
@@ -25,7 +25,9 @@ QIcon OkGlyph();
 
 // Gives a window the program's icon and the default font, MS Sans Serif
 // 11 px high.
-void SetWindowDefaults(QWidget* window);
+void SetWindowLook(QWidget* window);
+// Moves the window onto its screen each time it is shown (FitOnScreen).
+void KeepOnScreen(QWidget* window);
 
 // Makes the default font the application's, for the message boxes and the
 // file dialog, and so that text laid out before a window's font reaches it

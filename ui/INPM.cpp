@@ -58,7 +58,8 @@ TForm7::TForm7(QWidget* parent)
     Form7 = this;
     // The font first, so that the memo lays out its text in one face only:
     // each face costs the first window time at start-up.
-    SetWindowDefaults(this);
+    SetWindowLook(this);
+    KeepOnScreen(this);
     ui->setupUi(this);
     layout()->setMenuBar(ui->MainMenu1);
     move(208, 561);

@@ -78,21 +78,26 @@ void TMF::setVisible(bool visible)
 {
     // The setup window is shown first, from the constructor; the faces and
     // pictures it does not use are put on when this window is first shown.
-    // Qt reads an icon's file as soon as the icon is made.
-    if (visible && !dressed_) {
-        dressed_ = true;
-        SetWindowDefaults(this);
-        ui->Yes->setIcon(OkGlyph());
-        ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
-        ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
-        SetPixelFont(ui->GB, Face::TimesNewRoman, 19);
-        SetPixelFont(ui->Vopros, Face::TimesNewRoman, 16, true);
-        SetPixelFont(ui->GroupBox1, Face::TimesNewRoman, 19);
-        for (QAbstractButton* option : ui->Otvety->buttons())
-            SetPixelFont(option, Face::TimesNewRoman, 16);
-        SetPixelFont(ui->TimePanel, Face::Dialog, 13);
-    }
+    if (visible && !dressed_)
+        Dress();
     QWidget::setVisible(visible);
+}
+
+void TMF::Dress()
+{
+    dressed_ = true;
+    SetWindowLook(this);
+    KeepOnScreen(this);
+    // Qt reads an icon's file as soon as the icon is made.
+    ui->Yes->setIcon(OkGlyph());
+    ui->Miss->setIcon(Glyph(QStringLiteral("cross.png"), QStringLiteral("cross-disabled.png")));
+    ui->BitBtn1->setIcon(Glyph(QStringLiteral("stop.png"), QStringLiteral("stop-disabled.png")));
+    SetPixelFont(ui->GB, TFace::TimesNewRoman, 19);
+    SetPixelFont(ui->Vopros, TFace::TimesNewRoman, 16, true);
+    SetPixelFont(ui->GroupBox1, TFace::TimesNewRoman, 19);
+    for (QAbstractButton* option : ui->Otvety->buttons())
+        SetPixelFont(option, TFace::TimesNewRoman, 16);
+    SetPixelFont(ui->TimePanel, TFace::Dialog, 13);
 }
 
 void SelectTestFile(const std::string& path)

@@ -53,6 +53,8 @@ private:
     void ShowCurrent();
     void MoveOn();
     void ChooseOption(int k);
+    // Puts on what only a shown window needs.
+    void Dress();
 
     std::unique_ptr<Ui::TMF> ui;
     // The questions are loaded and ordered: the buttons and the finish act on them.

@@ -18,7 +18,8 @@ TSplash::TSplash(QWidget* parent)
     ui->setupUi(this);
     setFixedSize(size());
     CentreOnDesktop(this, size());
-    SetWindowDefaults(this);
+    SetWindowLook(this);
+    KeepOnScreen(this);
 
     ui->Image1->setPixmap(Asset(QStringLiteral("title.png")));
     ui->BitBtn1->setIcon(OkGlyph());
