@@ -448,7 +448,8 @@ def one_run(exe, seed, workroot, verbose=False):
     names = [s + ".txt" for s in tests] * 3 + ["нет такого.txt", "папка", "help.htxt", "", "*.txt"]
     actions = [Action(rng, names) for _ in range(rng.randint(10, 60))]
 
-    log_path = os.path.join(folder, "stderr.txt")
+    # Beside the run's folder, not in it, where the file dialog would list it.
+    log_path = folder + ".log"
     with open(log_path, "wb") as log:
         session = None
         try:
@@ -504,7 +505,7 @@ def one_run(exe, seed, workroot, verbose=False):
         try:
             accounts.append(check_results(data, questions))
             first = data.split(b"\r\n")[0].decode("cp1251")
-            if session.score_seen and first not in session.score_seen:
+            if session is not None and session.score_seen and first not in session.score_seen:
                 raise Mismatch(f"the score shown was {session.score_seen}, the file says {first!r}")
         except Mismatch as error:
             outcome.failure = outcome.failure or f"results file {stem}.out: {error}"
@@ -512,8 +513,9 @@ def one_run(exe, seed, workroot, verbose=False):
     outcome.seconds = time.monotonic() - started
     if not outcome.failure:
         shutil.rmtree(folder, ignore_errors=True)
+        os.remove(log_path)
     else:
-        outcome.failure += f"\n(run folder kept: {folder})"
+        outcome.failure += f"\n(run folder and its log kept: {folder})"
     return outcome
 
 
@@ -544,7 +546,8 @@ def in_session(args):
             tally[f"{outcome.ended}, {checked}"] += 1
         if args.seed is not None or time.monotonic() > deadline:
             break
-    shutil.rmtree(workroot, ignore_errors=True)
+    if not failures:
+        shutil.rmtree(workroot, ignore_errors=True)
     print(f"soak: {runs} runs, {actions} actions in {(time.monotonic() - started) / 60:.1f} min")
     for how, count in sorted(tally.items()):
         print(f"  {count:4d}  {how}")
