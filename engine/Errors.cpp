@@ -38,14 +38,13 @@ EInOutError::EInOutError(int code, int systemError)
 {
 }
 
-std::string Format(const char* pattern, const std::string& a, const std::string& b)
+std::string FormatList(const char* pattern, std::initializer_list<std::string_view> args)
 {
     std::string out;
-    const std::string* args[] = {&a, &b};
-    std::size_t next = 0;
+    auto next = args.begin();
     for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next < 2) {
-            out += *args[next++];
+        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next != args.end()) {
+            out += *next++;
             ++p;
         } else {
             out += *p;
@@ -65,7 +64,7 @@ std::string AsShown(std::string message)
 int IoCodeFromErrno(int err, const std::string& path)
 {
     switch (err) {
-    case ENOENT: return IsFolder(SplitPath(path).folder) ? IoCode::FileNotFound : IoCode::PathNotFound;
+    case ENOENT: return IsFolder(SplitPath(path).Folder) ? IoCode::FileNotFound : IoCode::PathNotFound;
     case ENOTDIR: return IoCode::PathNotFound;
     case EACCES:
     case EPERM:

@@ -192,7 +192,6 @@ class Session:
         env = dict(os.environ)
         env["ASAN_OPTIONS"] = "detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1"
         env["UBSAN_OPTIONS"] = "print_stacktrace=1:halt_on_error=1"
-        env["LSAN_OPTIONS"] = "suppressions=" + os.path.join(ROOT, "scripts", "lsan.supp")
         self.proc = subprocess.Popen([exe], cwd=folder, stdout=log, stderr=log, env=env, start_new_session=True)
         self.app = None
         self.score_seen = []
