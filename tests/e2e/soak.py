@@ -203,6 +203,49 @@ class Session:
                 raise Hung("the program did not come up on the accessibility bus within 60 s")
             self.app = self._find_app()
             time.sleep(0.1)
+        self.a11y_bus = self._accessibility_bus()
+        self.bus_name = self._bus_name()
+
+    def _accessibility_bus(self):
+        from gi.repository import Gio
+        session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+        address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                                    self.GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, 10000, None)[0]
+        flags = Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION
+        return Gio.DBusConnection.new_for_address_sync(address, flags, None, None)
+
+    def _bus_name(self):
+        """The program's own connection to the accessibility bus."""
+        from gi.repository import Gio
+
+        def bus(method, *args):
+            return self.a11y_bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                           method, self.GLib.Variant("(s)", args) if args else None, None,
+                                           Gio.DBusCallFlags.NONE, 10000, None)[0]
+        for name in bus("ListNames"):
+            if name.startswith(":") and bus("GetConnectionUnixProcessID", name) == self.proc.pid:
+                return name
+        raise Hung("the program has no connection to the accessibility bus")
+
+    def ping(self, seconds=30):
+        """Asks the program's event loop itself, not the accessibility cache,
+        which answers for a program that has stopped; `seconds` without an
+        answer is a hang."""
+        from gi.repository import Gio
+        end = time.monotonic() + seconds
+        while self.alive():
+            try:
+                self.a11y_bus.call_sync(self.bus_name, "/org/a11y/atspi/accessible/root",
+                                        "org.freedesktop.DBus.Properties", "Get",
+                                        self.GLib.Variant("(ss)", ("org.a11y.atspi.Accessible", "ChildCount")),
+                                        None, Gio.DBusCallFlags.NONE, 5000, None)
+                return
+            except self.GLib.Error as error:
+                if not self.alive():
+                    return
+                if time.monotonic() > end:
+                    raise Hung(f"no answer through the accessibility bus for {seconds} s: {error.message}")
+                time.sleep(0.5)
 
     def _find_app(self):
         try:
@@ -223,6 +266,7 @@ class Session:
         loop that does not answer for `seconds` is a hang."""
         end = time.monotonic() + seconds
         while True:
+            self.ping(seconds)
             if not self.alive():
                 return []
             try:
@@ -471,6 +515,7 @@ def one_run(exe, seed, workroot, verbose=False):
             else:
                 outcome.ended = "ended by the random input"
         except Hung as error:
+            outcome.ended = "killed: it stopped answering"
             outcome.failure = "stopped answering: " + str(error)
         finally:
             if session is not None:
