@@ -2,6 +2,7 @@
 #include "engine/Ansi.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -20,6 +21,42 @@ std::string ToAnsi(QStringView text)
     QStringEncoder encoder(Codepage);
     const QByteArray bytes = encoder.encode(text);
     return bytes.toStdString();
+}
+
+namespace {
+
+bool EncodesWhole(QStringView text)
+{
+    QStringEncoder encoder(Codepage);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError();
+}
+
+} // namespace
+
+// The whole text at once, and only where that fails block by block, then
+// character by character in the failing block, so that a long text costs few
+// encoders.
+qsizetype FirstNonAnsi(QStringView text)
+{
+    if (EncodesWhole(text))
+        return -1;
+    constexpr qsizetype Block = 4096;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = std::min(start + Block, text.size());
+        if (end < text.size() && text[end - 1].isHighSurrogate())
+            ++end;
+        if (!EncodesWhole(text.sliced(start, end - start))) {
+            for (qsizetype i = start; i < end;) {
+                const qsizetype length = text[i].isHighSurrogate() && i + 1 < end ? 2 : 1;
+                if (!EncodesWhole(text.sliced(i, length)))
+                    return i;
+                i += length;
+            }
+        }
+        start = end;
+    }
+    return -1;
 }
 
 QString FromNativePath(const std::string& path)
