@@ -30,6 +30,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -223,9 +224,14 @@ class Session:
                                            method, self.GLib.Variant("(s)", args) if args else None, None,
                                            Gio.DBusCallFlags.NONE, 10000, None)[0]
         for name in bus("ListNames"):
-            if name.startswith(":") and bus("GetConnectionUnixProcessID", name) == self.proc.pid:
-                return name
-        raise Hung("the program has no connection to the accessibility bus")
+            try:
+                if name.startswith(":") and bus("GetConnectionUnixProcessID", name) == self.proc.pid:
+                    return name
+            except self.GLib.Error:
+                continue  # a connection that has gone meanwhile
+        if self.alive():
+            raise Hung("the program has no connection to the accessibility bus")
+        return None
 
     def ping(self, seconds=30):
         """Asks the program's event loop itself, not the accessibility cache,
@@ -517,6 +523,9 @@ def one_run(exe, seed, workroot, verbose=False):
         except Hung as error:
             outcome.ended = "killed: it stopped answering"
             outcome.failure = "stopped answering: " + str(error)
+        except Exception:  # noqa: BLE001 - a fault of the driver fails the run, named, and the soak goes on
+            outcome.ended = "killed: the driver failed"
+            outcome.failure = "driver error:\n" + traceback.format_exc()
         finally:
             if session is not None:
                 session.stop()
