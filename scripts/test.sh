@@ -3,14 +3,16 @@
 # Installs what is missing, then builds and runs every test: once with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz target for a minute
 # when clang is there, the release build's suite, whole runs of the release
-# build's program on a private X display (tests/e2e), and last the Debian
-# package, unpacked and started.
+# build's program on a private X display (tests/e2e) and on a headless
+# Wayland compositor, two minutes of random input to the sanitizer build's
+# program (tests/e2e/soak.py), and last the Debian package, unpacked and started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream \
     xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11 \
-    chromium python3-openpyxl poppler-utils imagemagick
+    chromium python3-openpyxl poppler-utils imagemagick \
+    qt6-wayland sway wtype util-linux
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
@@ -49,8 +51,11 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build" -j"$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j"$jobs" -LE 'e2e|package'
 
-echo "== End-to-end runs on a private X display"
+echo "== End-to-end runs on a private X display and on a headless Wayland compositor"
 ctest --test-dir "$root/build" --output-on-failure -L e2e
+
+echo "== Soak: random input to the sanitizer build for 2 minutes"
+"$root/tests/e2e/soak.py" --minutes 2 "$root/build-asan/Ekzamo"
 
 echo "== Debian package"
 ctest --test-dir "$root/build" --output-on-failure -L package

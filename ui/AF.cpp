@@ -3,6 +3,7 @@
 
 #include "ui/Appearance.h"
 #include "ui/Jpeg.h"
+#include "ui/MainUnit.h"
 #include "ui/Messages.h"
 #include "ui_AF.h"
 
@@ -80,6 +81,7 @@ void TAboutForm::Dress()
     ui->BitBtn1->setIcon(OkGlyph());
 
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TAboutForm::BitBtn1Click);
+    ui->BitBtn1->installEventFilter(this);
 
     // A photograph that cannot be decoded is reported and left out.
     Guard([this] {
@@ -90,6 +92,31 @@ void TAboutForm::Dress()
 void TAboutForm::BitBtn1Click()
 {
     Guard([this] { close(); });
+}
+
+// Shown as the main window beside the test, this window may get the keyboard
+// all the same: Wayland compositors give it to every new window. The keys are
+// the student's answers, so they go on to the test window; Enter must never
+// press this window's OK and end the program with no score.
+bool TAboutForm::PassKeyToTest(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    if (modalRuns_ > 0 || !MF || !MF->isVisible())
+        return false;
+    QWidget* focused = MF->focusWidget();
+    QCoreApplication::sendEvent(focused ? focused : MF, event);
+    return true;
+}
+
+bool TAboutForm::event(QEvent* event)
+{
+    return PassKeyToTest(event) || QDialog::event(event);
+}
+
+bool TAboutForm::eventFilter(QObject* watched, QEvent* event)
+{
+    return PassKeyToTest(event) || QDialog::eventFilter(watched, event);
 }
 
 void TAboutForm::closeEvent(QCloseEvent* event)

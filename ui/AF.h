@@ -24,11 +24,14 @@ public slots:
     void BitBtn1Click();
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Dress();
+    bool PassKeyToTest(QEvent* event);
 
     // Made by Dress, when the window is first shown.
     std::unique_ptr<Ui::TAboutForm> ui;

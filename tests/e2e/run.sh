@@ -49,4 +49,5 @@ wait_for 100 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 unset QT_SCALE_FACTOR
-/usr/bin/python3 "$here/scenarios.py" "$exe" "$@"
+# EKZAMO_E2E_DRIVER names another driver for the same session (tests/e2e/soak.py).
+EKZAMO_E2E_SESSION=1 /usr/bin/python3 "${EKZAMO_E2E_DRIVER:-$here/scenarios.py}" "$exe" "$@"

@@ -29,6 +29,8 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libfontconfig1 
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "no dependency on $dep"
 done
 
+[[ ", $(field Recommends)," == *", qt6-wayland,"* ]] || fail "does not recommend qt6-wayland"
+
 dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root
 doc=$root/usr/share/doc/ekzamo
