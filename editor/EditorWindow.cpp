@@ -1,0 +1,735 @@
+// SPDX-License-Identifier: MIT
+#include "editor/EditorWindow.h"
+
+#include "editor/Markers.h"
+#include "editor/PrintOptions.h"
+#include "editor/Sheet.h"
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/TestFile.h"
+#include "ui/Messages.h"
+#include "ui_EditorWindow.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace {
+
+const QString AppTitle = QStringLiteral("Ekzamo — редактор тестов");
+const QString Untitled = QStringLiteral("Новый тест");
+const QString TestFilter = QStringLiteral("Тесты Ekzamo (*.txt);;Все файлы (*)");
+const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
+const QString ListEmptyWording = QStringLiteral("(нет текста)");
+const QString RightName = QStringLiteral("Вариант %1 — правильный ответ");
+const QString OptionName = QStringLiteral("Вариант %1");
+const QString NoWarnings = QStringLiteral("Предупреждений нет");
+const QString Summary = QStringLiteral("Вопросов: %1, предупреждений: %2");
+const QString AskSave = QStringLiteral("Тест «%1» изменён. Сохранить изменения?");
+const QString AskUtf8 = QStringLiteral(
+    "Файл «%1» записан в кодировке UTF-8, а тесты Ekzamo пишутся в Windows-1251.\n"
+    "Открыть его как UTF-8? Сохранён он будет в Windows-1251.\n"
+    "«Нет» откроет его так, как его прочтёт программа.");
+const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
+const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
+const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
+                                        "не прочитав ни одного вопроса");
+const QString TooLong = QStringLiteral("в вопросе %1 строка длиннее %2 знаков: такой текст не покажет ни одно окно");
+const QString StoppedNote = QStringLiteral("Файл прочитан до строки %1: там загрузка теста в программе прервётся "
+                                           "с ошибкой «%2». Открыто вопросов: %3. Файл не будет перезаписан, "
+                                           "пока вы его не сохраните.");
+const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
+                                        "Windows-1251. Замените его.");
+const QString PutCursorInOption = QStringLiteral("Поставьте курсор в вариант ответа, который нужно отметить");
+const QString RecentEmpty = QStringLiteral("(пусто)");
+const QString RecentKey = QStringLiteral("recentFiles");
+const QString BadFieldStyle = QStringLiteral("QLineEdit { background: #ffd8d8; }");
+const QString BadFieldTip = QStringLiteral("Символ «%1» нельзя записать в Windows-1251");
+
+// The longest line a field edits; the file may hold longer ones.
+constexpr int LineLimit = 32767;
+constexpr int MaxOptions = 255;
+constexpr int RecentCount = 8;
+constexpr int WarningPause = 250; // ms after the last keystroke
+constexpr int MaxStatusWarnings = 1;
+
+QString ShownOnly(QString text)
+{
+    text.remove(MarkerLine);
+    return text;
+}
+
+QString ListLabel(int index, const TEditQuestion& q)
+{
+    const QString text = ShownOnly(q.text).trimmed();
+    return QStringLiteral("%1. %2").arg(index + 1).arg(text.isEmpty() ? ListEmptyWording : text.left(200));
+}
+
+// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
+bool LooksUtf8(const std::string& bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return !decoder.hasError();
+}
+
+// Shows the character a field cannot save, or nothing.
+void MarkBadCharacter(QLineEdit* field, const QString& text)
+{
+    const QString marked = MarkedFromEdit(text);
+    const qsizetype at = FirstNotAnsi(marked);
+    if (at < 0) {
+        field->setStyleSheet(QString());
+        field->setToolTip(QString());
+        return;
+    }
+    const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
+    field->setStyleSheet(BadFieldStyle);
+    field->setToolTip(BadFieldTip.arg(marked.mid(at, length)));
+}
+
+// The window's own Undo and Redo, not those of the line edit with the focus.
+class TUndoKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+TEditorWindow::TEditorWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::TEditorWindow>())
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.ekzamo.Ekzamo.Editor")));
+    ui->TopSplitter->setStretchFactor(1, 2);
+    ui->MainSplitter->setStretchFactor(0, 3);
+    ui->MainSplitter->setStretchFactor(1, 1);
+    ui->Wording->installEventFilter(new TUndoKeys(this));
+
+    QAction* undo = document_.UndoStack()->createUndoAction(this, QStringLiteral("&Отменить"));
+    undo->setObjectName(QStringLiteral("ActionUndo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = document_.UndoStack()->createRedoAction(this, QStringLiteral("Пов&торить"));
+    redo->setObjectName(QStringLiteral("ActionRedo"));
+    redo->setShortcuts(QKeySequence::Redo);
+    QAction* first = ui->MenuEdit->actions().value(0);
+    ui->MenuEdit->insertAction(first, undo);
+    ui->MenuEdit->insertAction(first, redo);
+    ui->MenuEdit->insertSeparator(first);
+
+    for (QAction* action : {ui->ActionImportGift, ui->ActionImportAiken, ui->ActionExportGift, ui->ActionExportAiken})
+        action->setVisible(false);
+
+    warningTimer_.setSingleShot(true);
+    warningTimer_.setInterval(WarningPause);
+    connect(&warningTimer_, &QTimer::timeout, this, &TEditorWindow::UpdateWarnings);
+
+    connect(ui->ActionNew, &QAction::triggered, this, &TEditorWindow::NewClick);
+    connect(ui->ActionOpen, &QAction::triggered, this, &TEditorWindow::OpenClick);
+    connect(ui->ActionSave, &QAction::triggered, this, &TEditorWindow::SaveClick);
+    connect(ui->ActionSaveAs, &QAction::triggered, this, &TEditorWindow::SaveAsClick);
+    connect(ui->ActionPrint, &QAction::triggered, this, &TEditorWindow::PrintClick);
+    connect(ui->ActionPdf, &QAction::triggered, this, &TEditorWindow::PdfClick);
+    connect(ui->ActionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->ActionAddQuestion, &QAction::triggered, this, &TEditorWindow::AddQuestionClick);
+    connect(ui->ActionDuplicate, &QAction::triggered, this, &TEditorWindow::DuplicateClick);
+    connect(ui->ActionRemoveQuestion, &QAction::triggered, this, &TEditorWindow::RemoveQuestionClick);
+    connect(ui->ActionMoveUp, &QAction::triggered, this, &TEditorWindow::MoveUpClick);
+    connect(ui->ActionMoveDown, &QAction::triggered, this, &TEditorWindow::MoveDownClick);
+    connect(ui->ActionAddOption, &QAction::triggered, this, &TEditorWindow::AddOptionClick);
+    connect(ui->ActionRemoveOption, &QAction::triggered, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->ActionMarkRight, &QAction::triggered, this, &TEditorWindow::MarkRightClick);
+    connect(ui->AddQuestion, &QPushButton::clicked, this, &TEditorWindow::AddQuestionClick);
+    connect(ui->DuplicateQuestion, &QPushButton::clicked, this, &TEditorWindow::DuplicateClick);
+    connect(ui->RemoveQuestion, &QPushButton::clicked, this, &TEditorWindow::RemoveQuestionClick);
+    connect(ui->MoveUp, &QPushButton::clicked, this, &TEditorWindow::MoveUpClick);
+    connect(ui->MoveDown, &QPushButton::clicked, this, &TEditorWindow::MoveDownClick);
+    connect(ui->AddOption, &QPushButton::clicked, this, &TEditorWindow::AddOptionClick);
+    connect(ui->RemoveOption, &QPushButton::clicked, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->QuestionList, &QListWidget::currentRowChanged, this, &TEditorWindow::QuestionListRowChanged);
+    connect(ui->Wording, &QLineEdit::textEdited, this, &TEditorWindow::WordingEdited);
+    connect(ui->Wording, &QLineEdit::returnPressed, this, &TEditorWindow::WordingReturn);
+    connect(ui->Warnings, &QListWidget::itemActivated, this, &TEditorWindow::WarningActivated);
+    connect(ui->MenuRecent, &QMenu::aboutToShow, this, &TEditorWindow::RecentShow);
+    connect(&document_, &TTestDocument::Changed, this, &TEditorWindow::DocumentChanged);
+    connect(&document_, &TTestDocument::Focus, this, &TEditorWindow::DocumentFocus);
+    connect(document_.UndoStack(), &QUndoStack::cleanChanged, this, &TEditorWindow::UpdateTitle);
+
+    SetContent({NewQuestion()}, {}, {});
+    ui->Wording->setFocus();
+}
+
+TEditorWindow::~TEditorWindow() = default;
+
+void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note)
+{
+    path_ = path;
+    note_ = note;
+    current_ = -1;
+    document_.Reset(std::move(questions));
+    SelectField(document_.Count() > 0 ? 0 : -1, Field::Wording);
+    UpdateTitle();
+    UpdateWarnings();
+}
+
+void TEditorWindow::OpenFile(const std::string& path)
+{
+    const QString name = FromNativePath(path);
+    const auto fail = [&name](const QString& why) { throw EError(CannotOpen.arg(name, why).toStdString()); };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    if (bytes.find('\0') != std::string::npos)
+        fail(NotText);
+    bool utf8 = false;
+    if (LooksUtf8(bytes)) {
+        QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(QFileInfo(name).fileName()),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        ask.setDefaultButton(QMessageBox::Yes);
+        const int reply = ask.exec();
+        if (reply == QMessageBox::Cancel)
+            return;
+        utf8 = reply == QMessageBox::Yes;
+    }
+    const TTestContent content = ReadTestContent(bytes);
+    bytes = {};
+    if (content.Items.empty() && !content.StopMessage.empty())
+        fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
+    for (std::size_t k = 0; k < content.Items.size(); ++k) {
+        const TTestItem& item = content.Items[k];
+        const bool tooLong = item.Text.size() > LineLimit
+            || std::any_of(item.Options.begin(), item.Options.end(),
+                [](const std::string& option) { return option.size() > LineLimit; });
+        if (tooLong)
+            fail(TooLong.arg(k + 1).arg(LineLimit));
+    }
+    QString note;
+    if (!content.StopMessage.empty())
+        note = StoppedNote.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)).arg(content.Items.size());
+    SetContent(FromItems(content.Items, utf8), path, note);
+    if (utf8) // saved in Windows-1251 only when the teacher saves
+        document_.UndoStack()->resetClean();
+    UpdateTitle();
+    AddRecent(path);
+    if (!note.isEmpty())
+        ShowMessage(note);
+}
+
+void TEditorWindow::SaveFile(const std::string& path)
+{
+    const TBadCharacter bad = FirstBadCharacter(document_.Questions());
+    if (bad.question >= 0) {
+        SelectField(bad.question, bad.field);
+        throw EError(NotSaved.arg(bad.character).arg(bad.question + 1).toStdString());
+    }
+    SaveTestFile(path, ToItems(document_.Questions()));
+    path_ = path;
+    note_.clear();
+    document_.UndoStack()->setClean();
+    AddRecent(path);
+    UpdateTitle();
+    UpdateWarnings();
+}
+
+void TEditorWindow::UpdateWarnings()
+{
+    Guard([this] {
+        warningTimer_.stop();
+        warnings_ = EditorWarnings(document_.Questions());
+        ui->Warnings->clear();
+        if (!note_.isEmpty()) {
+            auto* item = new QListWidgetItem(note_, ui->Warnings);
+            item->setData(Qt::UserRole, -1);
+        }
+        for (std::size_t i = 0; i < warnings_.size(); ++i) {
+            auto* item = new QListWidgetItem(WarningLabel(warnings_[i]), ui->Warnings);
+            item->setData(Qt::UserRole, int(i));
+        }
+        if (ui->Warnings->count() == 0) {
+            auto* item = new QListWidgetItem(NoWarnings, ui->Warnings);
+            item->setFlags(Qt::NoItemFlags);
+            item->setData(Qt::UserRole, -1);
+        }
+        ui->StatusBar->showMessage(Summary.arg(document_.Count()).arg(warnings_.size()));
+    });
+}
+
+void TEditorWindow::SelectField(int question, int field)
+{
+    current_ = question;
+    {
+        const QSignalBlocker block(ui->QuestionList);
+        ui->QuestionList->setCurrentRow(question);
+    }
+    ShowQuestion();
+    if (question < 0)
+        return;
+    const TEditQuestion& q = document_.Questions()[std::size_t(question)];
+    QWidget* target = ui->Wording;
+    if (field > 0 && field <= int(rows_.size()))
+        target = rows_[std::size_t(field - 1)].text;
+    else if (field == Field::RightMark && !rows_.empty())
+        target = rows_[std::size_t(q.correct >= 1 && q.correct <= int(rows_.size()) ? q.correct - 1 : 0)].right;
+    else if (field == Field::OptionList)
+        target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().text;
+    if (target != QApplication::focusWidget())
+        target->setFocus();
+}
+
+void TEditorWindow::ShowQuestion()
+{
+    const bool any = current_ >= 0 && current_ < document_.Count();
+    ui->QuestionPane->setEnabled(any);
+    if (!any) {
+        ui->Wording->clear();
+        BuildRows(0);
+        UpdateActions();
+        return;
+    }
+    const TEditQuestion& q = document_.Questions()[std::size_t(current_)];
+    if (ui->Wording->text() != q.text)
+        ui->Wording->setText(q.text);
+    MarkBadCharacter(ui->Wording, q.text);
+    BuildRows(int(q.options.size()));
+    for (int k = 0; k < q.options.size(); ++k) {
+        const TOptionRow& row = rows_[std::size_t(k)];
+        if (row.text->text() != q.options[k])
+            row.text->setText(q.options[k]);
+        MarkBadCharacter(row.text, q.options[k]);
+        const QSignalBlocker block(row.right);
+        row.right->setChecked(k + 1 == q.correct);
+    }
+    UpdateActions();
+}
+
+void TEditorWindow::BuildRows(int count)
+{
+    while (int(rows_.size()) > count) {
+        delete rows_.back().right;
+        delete rows_.back().text;
+        rows_.pop_back();
+    }
+    auto* grid = static_cast<QGridLayout*>(ui->OptionsPanel->layout());
+    while (int(rows_.size()) < count) {
+        const int option = int(rows_.size()) + 1;
+        TOptionRow row;
+        row.right = new QRadioButton(option <= 9 ? QStringLiteral("&%1").arg(option) : QString::number(option),
+            ui->OptionsPanel);
+        row.right->setObjectName(QStringLiteral("Right%1").arg(option));
+        row.right->setAutoExclusive(false);
+        row.right->setAccessibleName(RightName.arg(option));
+        row.text = new QLineEdit(ui->OptionsPanel);
+        row.text->setObjectName(QStringLiteral("Option%1").arg(option));
+        row.text->setAccessibleName(OptionName.arg(option));
+        row.text->setMaxLength(LineLimit);
+        row.text->installEventFilter(new TUndoKeys(row.text));
+        grid->addWidget(row.right, option - 1, 0);
+        grid->addWidget(row.text, option - 1, 1);
+        connect(row.right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
+        connect(row.text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
+        connect(row.text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
+        rows_.push_back(row);
+        row.right->show();
+        row.text->show();
+    }
+    // The rows at the top, the room left below them.
+    for (int r = 0; r < grid->rowCount(); ++r)
+        grid->setRowStretch(r, r == count ? 1 : 0);
+    if (count >= grid->rowCount())
+        grid->setRowStretch(count, 1);
+    // Wording, then each option's mark and text, then the option buttons.
+    QWidget* previous = ui->Wording;
+    for (const TOptionRow& row : rows_) {
+        setTabOrder(previous, row.right);
+        setTabOrder(row.right, row.text);
+        previous = row.text;
+    }
+    setTabOrder(previous, ui->AddOption);
+}
+
+void TEditorWindow::DocumentChanged(int at, int removed, int inserted)
+{
+    {
+        const QSignalBlocker block(ui->QuestionList);
+        for (int i = 0; i < removed; ++i)
+            delete ui->QuestionList->takeItem(at);
+        for (int i = 0; i < inserted; ++i)
+            ui->QuestionList->insertItem(at + i, QString());
+        // Numbers after a change of length move too.
+        const int last = removed == inserted ? at + inserted : document_.Count();
+        for (int i = at; i < last; ++i)
+            ui->QuestionList->item(i)->setText(ListLabel(i, document_.Questions()[std::size_t(i)]));
+        if (current_ >= document_.Count())
+            current_ = document_.Count() - 1;
+        ui->QuestionList->setCurrentRow(current_);
+    }
+    ShowQuestion();
+    warningTimer_.start();
+}
+
+void TEditorWindow::DocumentFocus(int question, int field)
+{
+    SelectField(question, field);
+}
+
+void TEditorWindow::UpdateTitle()
+{
+    const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
+    setWindowTitle(name + QStringLiteral("[*] — ") + AppTitle);
+    setWindowModified(!document_.UndoStack()->isClean());
+}
+
+void TEditorWindow::UpdateActions()
+{
+    const bool any = current_ >= 0;
+    const int options = any ? int(document_.Questions()[std::size_t(current_)].options.size()) : 0;
+    for (QAction* action : {ui->ActionDuplicate, ui->ActionRemoveQuestion, ui->ActionMarkRight})
+        action->setEnabled(any);
+    ui->ActionMoveUp->setEnabled(current_ > 0);
+    ui->ActionMoveDown->setEnabled(any && current_ + 1 < document_.Count());
+    ui->ActionAddOption->setEnabled(any && options < MaxOptions);
+    ui->ActionRemoveOption->setEnabled(options > 0);
+    ui->DuplicateQuestion->setEnabled(any);
+    ui->RemoveQuestion->setEnabled(any);
+    ui->MoveUp->setEnabled(ui->ActionMoveUp->isEnabled());
+    ui->MoveDown->setEnabled(ui->ActionMoveDown->isEnabled());
+    ui->AddOption->setEnabled(ui->ActionAddOption->isEnabled());
+    ui->RemoveOption->setEnabled(options > 0);
+}
+
+int TEditorWindow::FocusedOption() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        if (focus == rows_[k].text || focus == rows_[k].right)
+            return int(k) + 1;
+    return 0;
+}
+
+bool TEditorWindow::MaybeSave()
+{
+    if (document_.UndoStack()->isClean())
+        return true;
+    const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
+    QMessageBox ask(QMessageBox::Warning, AppTitle, AskSave.arg(name),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.setDefaultButton(QMessageBox::Save);
+    switch (ask.exec()) {
+    case QMessageBox::Save:
+        return Save(false);
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TEditorWindow::Save(bool choose)
+{
+    std::string path = path_;
+    if (choose || path.empty()) {
+        QFileDialog dialog(this, QStringLiteral("Сохранить тест"));
+        dialog.setObjectName(QStringLiteral("SaveDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(TestFilter);
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        if (!path.empty())
+            dialog.selectFile(FromNativePath(path));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        path = ToNativePath(dialog.selectedFiles().constFirst());
+    }
+    return Guard([this, &path] { SaveFile(path); });
+}
+
+void TEditorWindow::AddRecent(const std::string& path)
+{
+    QSettings settings;
+    QStringList recent = settings.value(RecentKey).toStringList();
+    const QString full = QFileInfo(FromNativePath(path)).absoluteFilePath();
+    recent.removeAll(full);
+    recent.prepend(full);
+    while (recent.size() > RecentCount)
+        recent.removeLast();
+    settings.setValue(RecentKey, recent);
+}
+
+void TEditorWindow::RecentShow()
+{
+    Guard([this] {
+        ui->MenuRecent->clear();
+        const QStringList recent = QSettings().value(RecentKey).toStringList();
+        for (int i = 0; i < recent.size(); ++i) {
+            QAction* action = ui->MenuRecent->addAction(
+                QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName().replace(u'&', QStringLiteral("&&"))));
+            action->setToolTip(recent[i]);
+            action->setStatusTip(recent[i]);
+            const std::string path = ToNativePath(recent[i]);
+            connect(action, &QAction::triggered, this, [this, path] {
+                Guard([this, &path] {
+                    if (MaybeSave())
+                        OpenFile(path);
+                });
+            });
+        }
+        if (recent.isEmpty())
+            ui->MenuRecent->addAction(RecentEmpty)->setEnabled(false);
+    });
+}
+
+void TEditorWindow::NewClick()
+{
+    Guard([this] {
+        if (MaybeSave())
+            SetContent({NewQuestion()}, {}, {});
+    });
+}
+
+void TEditorWindow::OpenClick()
+{
+    Guard([this] {
+        if (!MaybeSave())
+            return;
+        QFileDialog dialog(this, QStringLiteral("Открыть тест"));
+        dialog.setObjectName(QStringLiteral("OpenDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(TestFilter);
+        if (!path_.empty())
+            dialog.setDirectory(QFileInfo(FromNativePath(path_)).absolutePath());
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            OpenFile(ToNativePath(dialog.selectedFiles().constFirst()));
+    });
+}
+
+void TEditorWindow::SaveClick()
+{
+    Save(false);
+}
+
+void TEditorWindow::SaveAsClick()
+{
+    Save(true);
+}
+
+void TEditorWindow::PrintClick()
+{
+    Guard([this] {
+        TPrintOptions options(this);
+        if (options.exec() != QDialog::Accepted)
+            return;
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        PrintSheet(printer, SheetTitle(path_), document_.Questions(), options.Options());
+    });
+}
+
+void TEditorWindow::PdfClick()
+{
+    Guard([this] {
+        TPrintOptions options(this);
+        if (options.exec() != QDialog::Accepted)
+            return;
+        QFileDialog dialog(this, QStringLiteral("Экспорт в PDF"));
+        dialog.setObjectName(QStringLiteral("PdfDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(PdfFilter);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        if (!path_.empty())
+            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName() + QStringLiteral(".pdf"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        WritePdf(dialog.selectedFiles().constFirst(), SheetTitle(path_), document_.Questions(), options.Options());
+    });
+}
+
+void TEditorWindow::AddQuestionClick()
+{
+    Guard([this] { document_.InsertQuestion(current_ + 1, NewQuestion()); });
+}
+
+void TEditorWindow::DuplicateClick()
+{
+    Guard([this] {
+        if (current_ >= 0)
+            document_.DuplicateQuestion(current_);
+    });
+}
+
+void TEditorWindow::RemoveQuestionClick()
+{
+    Guard([this] {
+        if (current_ >= 0)
+            document_.RemoveQuestion(current_);
+    });
+}
+
+void TEditorWindow::MoveUpClick()
+{
+    Guard([this] {
+        if (current_ > 0)
+            document_.MoveQuestion(current_, -1);
+    });
+}
+
+void TEditorWindow::MoveDownClick()
+{
+    Guard([this] {
+        if (current_ >= 0 && current_ + 1 < document_.Count())
+            document_.MoveQuestion(current_, 1);
+    });
+}
+
+void TEditorWindow::AddOptionClick()
+{
+    Guard([this] {
+        if (current_ < 0 || int(rows_.size()) >= MaxOptions)
+            return;
+        const int focused = FocusedOption();
+        document_.AddOption(current_, focused > 0 ? focused : int(rows_.size()));
+    });
+}
+
+void TEditorWindow::RemoveOptionClick()
+{
+    Guard([this] {
+        if (current_ < 0 || rows_.empty())
+            return;
+        const int focused = FocusedOption();
+        document_.RemoveOption(current_, focused > 0 ? focused : int(rows_.size()));
+    });
+}
+
+void TEditorWindow::MarkRightClick()
+{
+    Guard([this] {
+        const int option = FocusedOption();
+        if (current_ < 0 || option == 0)
+            ui->StatusBar->showMessage(PutCursorInOption, 5000);
+        else
+            document_.SetCorrect(current_, option);
+    });
+}
+
+void TEditorWindow::QuestionListRowChanged(int row)
+{
+    Guard([this, row] {
+        current_ = row;
+        ShowQuestion();
+    });
+}
+
+void TEditorWindow::WordingEdited(const QString& text)
+{
+    Guard([this, &text] {
+        if (current_ < 0)
+            return;
+        const QString line = JoinLines(text);
+        if (line != text) {
+            const int cursor = ui->Wording->cursorPosition() - int(text.size() - line.size());
+            ui->Wording->setText(line);
+            ui->Wording->setCursorPosition(std::max(0, cursor));
+        }
+        document_.SetText(current_, Field::Wording, line);
+    });
+}
+
+void TEditorWindow::OptionEdited(int option, const QString& text)
+{
+    Guard([this, option, &text] {
+        if (current_ < 0)
+            return;
+        QLineEdit* field = rows_[std::size_t(option - 1)].text;
+        const QString line = JoinLines(text);
+        if (line != text) {
+            const int cursor = field->cursorPosition() - int(text.size() - line.size());
+            field->setText(line);
+            field->setCursorPosition(std::max(0, cursor));
+        }
+        document_.SetText(current_, option, line);
+    });
+}
+
+void TEditorWindow::WordingReturn()
+{
+    Guard([this] {
+        if (rows_.empty())
+            AddOptionClick();
+        else
+            rows_.front().text->setFocus();
+    });
+}
+
+void TEditorWindow::OptionReturn(int option)
+{
+    Guard([this, option] {
+        if (option < int(rows_.size()))
+            rows_[std::size_t(option)].text->setFocus();
+        else if (!rows_[std::size_t(option - 1)].text->text().trimmed().isEmpty() && option < MaxOptions)
+            document_.AddOption(current_, option);
+    });
+}
+
+void TEditorWindow::RightToggled(int option, bool checked)
+{
+    Guard([this, option, checked] {
+        if (current_ < 0)
+            return;
+        if (!checked) { // the mark moves only to another option
+            const QSignalBlocker block(rows_[std::size_t(option - 1)].right);
+            rows_[std::size_t(option - 1)].right->setChecked(true);
+            return;
+        }
+        document_.SetCorrect(current_, option);
+    });
+}
+
+void TEditorWindow::WarningActivated(QListWidgetItem* item)
+{
+    Guard([this, item] {
+        const int index = item->data(Qt::UserRole).toInt();
+        if (index >= 0 && index < int(warnings_.size()))
+            SelectField(warnings_[std::size_t(index)].question, warnings_[std::size_t(index)].field);
+    });
+}
+
+void TEditorWindow::closeEvent(QCloseEvent* event)
+{
+    bool close = false;
+    Guard([this, &close] { close = MaybeSave(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
