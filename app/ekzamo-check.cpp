@@ -11,6 +11,28 @@
 #include <string>
 #include <vector>
 
+namespace {
+// The command's own texts, UTF-8 for the terminal.
+constexpr const char* NoFile = "ekzamo-check: не указан файл теста\nПодробнее: ekzamo-check --help\n";
+constexpr const char* UnknownOption = "ekzamo-check: неизвестный ключ %s\nПодробнее: ekzamo-check --help\n";
+constexpr const char* Help =
+    "Использование: ekzamo-check ФАЙЛ...\n"
+    "Читает файлы тестов Ekzamo так же, как их читает программа, и сообщает о том,\n"
+    "что иначе обнаружится только посреди теста: варианты ответа сверх пяти, номер\n"
+    "правильного ответа, не указывающий ни на один вариант, вопросы без текста или\n"
+    "с одним вариантом, пустые строки между вопросами и в конце файла, число, на\n"
+    "котором загрузка прервётся, больше 255 вопросов, символ Ctrl-Z, файл в\n"
+    "кодировке UTF-8 вместо Windows-1251, смешанные концы строк.\n"
+    "\n"
+    "Для каждого файла печатается строка с числом вопросов, затем по строке на\n"
+    "каждое предупреждение: «ФАЙЛ:СТРОКА: текст».\n"
+    "\n"
+    "Код выхода: 0 — предупреждений нет, 1 — есть предупреждения,\n"
+    "2 — файл не удалось прочитать.\n"
+    "\n"
+    "  -h, --help   показать эту справку\n";
+} // namespace
+
 int main(int argc, char* argv[])
 {
     std::vector<std::string> files;
@@ -20,17 +42,17 @@ int main(int argc, char* argv[])
         if (options && arg == "--") {
             options = false;
         } else if (options && (arg == "-h" || arg == "--help")) {
-            std::cout << CheckMsg::Help;
+            std::cout << Help;
             return 0;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::cerr << Format(CheckMsg::UnknownOption, arg);
+            std::cerr << Format(UnknownOption, arg);
             return 2;
         } else {
             files.push_back(arg);
         }
     }
     if (files.empty()) {
-        std::cerr << CheckMsg::NoFile;
+        std::cerr << NoFile;
         return 2;
     }
 

@@ -19,7 +19,7 @@ if [ -z "${EKZAMO_BENCH_BUS:-}" ]; then
 fi
 
 build="$root/build-bench"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF -DEKZAMO_BENCH=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Ekzamo bare_window mapwait >/dev/null
 
 program=$(realpath "${EKZAMO:-$build/Ekzamo}")

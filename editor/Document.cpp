@@ -73,7 +73,7 @@ QString Decode(const std::string& bytes, bool utf8)
 std::string Encode(const QString& edit)
 {
     QString marked = MarkedFromEdit(edit);
-    for (qsizetype at = FirstNotAnsi(marked); at >= 0; at = FirstNotAnsi(marked))
+    for (qsizetype at = FirstNonAnsi(marked); at >= 0; at = FirstNonAnsi(marked))
         marked.replace(at, marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1, u'?');
     return ToAnsi(marked);
 }
@@ -216,7 +216,7 @@ TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
         const TEditQuestion& q = questions[k];
         for (int field = 0; field <= q.options.size(); ++field) {
             const QString marked = MarkedFromEdit(field == 0 ? q.text : q.options[field - 1]);
-            const qsizetype at = FirstNotAnsi(marked);
+            const qsizetype at = FirstNonAnsi(marked);
             if (at >= 0) {
                 const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
                 return {int(k), field, marked.mid(at, length)};

@@ -89,7 +89,7 @@ bool LooksUtf8(const std::string& bytes)
 void MarkBadCharacter(QLineEdit* field, const QString& text)
 {
     const QString marked = MarkedFromEdit(text);
-    const qsizetype at = FirstNotAnsi(marked);
+    const qsizetype at = FirstNonAnsi(marked);
     if (at < 0) {
         field->setStyleSheet(QString());
         field->setToolTip(QString());

@@ -6,7 +6,6 @@
 #include "engine/Check.h"
 #include "engine/TestFile.h"
 
-#include <QTemporaryFile>
 #include <algorithm>
 
 namespace {
@@ -16,15 +15,6 @@ const QString NotAnsi = QStringLiteral("символ «%1» (U+%2) нельзя 
                                        "файл не сохранится");
 const QString QuestionLabel = QStringLiteral("Вопрос %1");
 const QString OptionLabel = QStringLiteral(", вариант %1");
-
-// The checker reads a file; the bytes go to a scratch file for it.
-TCheckReport CheckBytes(const std::string& bytes)
-{
-    QTemporaryFile file;
-    if (!file.open() || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.flush())
-        return {};
-    return CheckTest(ToNativePath(file.fileName()));
-}
 
 } // namespace
 
@@ -40,7 +30,7 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
         starts.push_back(line);
         line += 3 + std::size_t(q.options.size());
     }
-    for (const TCheckWarning& w : CheckBytes(TestFileBytes(ToItems(questions))).warnings) {
+    for (const TCheckWarning& w : CheckTestBytes(TestFileBytes(ToItems(questions))).warnings) {
         const auto next = std::upper_bound(starts.begin(), starts.end(), w.line);
         if (next == starts.begin())
             continue;
@@ -59,7 +49,7 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
             if (field > 0 && text.trimmed().isEmpty())
                 warnings.push_back({int(k), field, EmptyOption});
             const QString marked = MarkedFromEdit(text);
-            const qsizetype at = FirstNotAnsi(marked);
+            const qsizetype at = FirstNonAnsi(marked);
             if (at >= 0) {
                 const char32_t code = marked[at].isHighSurrogate() && at + 1 < marked.size()
                     ? QChar::surrogateToUcs4(marked[at], marked[at + 1])

@@ -2,9 +2,9 @@
 #include "engine/Ansi.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <algorithm>
 
 namespace {
 constexpr const char* Codepage = "windows-1251";
@@ -23,16 +23,37 @@ std::string ToAnsi(QStringView text)
     return bytes.toStdString();
 }
 
-qsizetype FirstNotAnsi(QStringView text)
+namespace {
+
+bool EncodesWhole(QStringView text)
 {
-    // What the code page holds comes back from it unchanged, character for
-    // character, so the first difference is the first character it lacks.
-    const QString back = FromAnsi(ToAnsi(text));
-    const qsizetype common = std::min(back.size(), text.size());
-    for (qsizetype i = 0; i < common; ++i)
-        if (back[i] != text[i])
-            return i;
-    return back.size() == text.size() ? -1 : common;
+    QStringEncoder encoder(Codepage);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError();
+}
+
+} // namespace
+
+// Block by block, then character by character in the failing block, so that
+// a long text costs few encoders.
+qsizetype FirstNonAnsi(QStringView text)
+{
+    constexpr qsizetype Block = 4096;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = std::min(start + Block, text.size());
+        if (end < text.size() && text[end - 1].isHighSurrogate())
+            ++end;
+        if (!EncodesWhole(text.sliced(start, end - start))) {
+            for (qsizetype i = start; i < end;) {
+                const qsizetype length = text[i].isHighSurrogate() && i + 1 < end ? 2 : 1;
+                if (!EncodesWhole(text.sliced(i, length)))
+                    return i;
+                i += length;
+            }
+        }
+        start = end;
+    }
+    return -1;
 }
 
 QString FromNativePath(const std::string& path)

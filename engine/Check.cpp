@@ -8,31 +8,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fcntl.h>
-#include <initializer_list>
 #include <string_view>
-#include <sys/file.h>
 
 namespace {
 
 constexpr std::uint64_t NotRead = ~std::uint64_t(0);
-constexpr char CtrlZ = 26;
-constexpr std::size_t NumberLimit = 32;
-
-std::string Fill(const char* pattern, std::initializer_list<std::string> args)
-{
-    std::string out;
-    auto next = args.begin();
-    for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next != args.end()) {
-            out += *next++;
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
-}
 
 std::string N(long long value)
 {
@@ -101,8 +81,8 @@ bool ValidUtf8(std::string_view bytes)
 
 class TChecker {
 public:
-    explicit TChecker(std::string bytes)
-        : bytes_(std::move(bytes))
+    explicit TChecker(std::string_view bytes)
+        : bytes_(bytes)
     {
         starts_.push_back(0);
         for (std::size_t i = 0; i < bytes_.size(); ++i)
@@ -116,8 +96,8 @@ public:
     }
 
     // A question group read whole.
-    void Group(const TQuestion& q, const TGroupPlaces& p);
-    void BadNumber(const TQuestion& q, const TGroupPlaces& p);
+    void Group(const TGroup& g, const TGroupPlaces& p);
+    void BadNumber(const TGroup& g, const TGroupPlaces& p);
     void Bytes(std::uint64_t end, bool stopped);
 
     TCheckReport Done()
@@ -137,21 +117,21 @@ private:
 
     bool BlankFrom(std::uint64_t offset) const
     {
-        return Blank(std::string_view(bytes_).substr(std::min<std::uint64_t>(offset, bytes_.size())));
+        return Blank(bytes_.substr(std::min<std::uint64_t>(offset, bytes_.size())));
     }
 
-    void CheckWrapped(const TNumberPlace& number)
+    void CheckWrapped(const TNumberPlace& place, std::int32_t value)
     {
-        if (number.value < 0 || number.value > 255)
-            Warn(number.offset, Fill(CheckMsg::Wrapped, {N(number.value), N(std::uint8_t(number.value))}));
+        if (value < 0 || value > 255)
+            Warn(place.offset, Format(CheckMsg::Wrapped, N(value), N(std::uint8_t(value))));
     }
 
     TCheckReport report_;
-    std::string bytes_;
+    std::string_view bytes_;
     std::vector<std::uint64_t> starts_; // offset of each line's first byte
 };
 
-void TChecker::Group(const TQuestion& q, const TGroupPlaces& p)
+void TChecker::Group(const TGroup& g, const TGroupPlaces& p)
 {
     ++report_.questions;
     // Nothing but blank lines left: the reader still makes a question of them.
@@ -159,48 +139,44 @@ void TChecker::Group(const TQuestion& q, const TGroupPlaces& p)
         Warn(p.text, CheckMsg::TrailingEmpty);
         return;
     }
-    if (Blank(q.Text))
+    if (Blank(g.Text))
         Warn(p.text, CheckMsg::EmptyWording);
     if (AtEof(p.count.offset) || AtEof(p.correct.offset)) {
         Warn(p.text, CheckMsg::CutShort);
         return;
     }
-    CheckWrapped(p.count);
-    CheckWrapped(p.correct);
-    const unsigned count = q.OptionCount;
-    const unsigned correct = std::uint8_t(p.correct.value);
+    CheckWrapped(p.count, g.Count);
+    CheckWrapped(p.correct, g.Correct);
+    const unsigned count = std::uint8_t(g.Count);
+    const unsigned correct = std::uint8_t(g.Correct);
     if (count < 2)
-        Warn(p.count.offset, Fill(CheckMsg::FewOptions, {N(count)}));
+        Warn(p.count.offset, Format(CheckMsg::FewOptions, N(count)));
     if (correct == 0)
         Warn(p.correct.offset, CheckMsg::CorrectZero);
     else if (correct > count)
-        Warn(p.correct.offset, Fill(CheckMsg::CorrectAboveCount, {N(correct), N(count)}));
+        Warn(p.correct.offset, Format(CheckMsg::CorrectAboveCount, N(correct), N(count)));
     // Options are shuffled before those past the fifth position are dropped,
     // so which ones are lost is new on every run.
     if (count > 5) {
         const std::string lost = N(count - 5);
         if (correct >= 1 && correct <= count)
-            Warn(p.options[5], Fill(CheckMsg::ExtraOptions, {N(count), lost, lost, N(count)}));
+            Warn(p.options[5], Format(CheckMsg::ExtraOptions, N(count), lost, lost, N(count)));
         else
-            Warn(p.options[5], Fill(CheckMsg::ExtraOptionsNoRight, {N(count), lost}));
+            Warn(p.options[5], Format(CheckMsg::ExtraOptionsNoRight, N(count), lost));
     }
     if (!p.options.empty() && AtEof(p.options.back()))
         Warn(p.text, CheckMsg::CutShort);
 }
 
-void TChecker::BadNumber(const TQuestion& q, const TGroupPlaces& p)
+void TChecker::BadNumber(const TGroup& g, const TGroupPlaces& p)
 {
     const bool isCount = p.correct.offset == NotRead;
-    const std::uint64_t at = isCount ? p.count.offset : p.correct.offset;
-    std::string run;
-    for (std::uint64_t i = at; i < bytes_.size() && !IsBlank(static_cast<unsigned char>(bytes_[i]))
-         && run.size() < NumberLimit; ++i)
-        run += bytes_[i];
-    std::string text = Fill(CheckMsg::BadNumber, {Msg::InvalidInput,
-        isCount ? CheckMsg::ExpectedCount : CheckMsg::ExpectedCorrect, FromAnsi(run).toStdString()});
-    if (isCount && Blank(q.Text) && LineOf(p.text) < LineOf(at))
-        text += Fill(CheckMsg::BadNumberCause, {N(LineOf(p.text))});
-    Warn(at, std::move(text));
+    const TNumberPlace& bad = isCount ? p.count : p.correct;
+    std::string text = Format(CheckMsg::BadNumber, Msg::InvalidInput,
+        isCount ? CheckMsg::ExpectedCount : CheckMsg::ExpectedCorrect, FromAnsi(bad.text).toStdString());
+    if (isCount && Blank(g.Text) && LineOf(p.text) < LineOf(bad.offset))
+        text += Format(CheckMsg::BadNumberCause, N(LineOf(p.text)));
+    Warn(bad.offset, std::move(text));
 }
 
 // What the reader passes over without a trace: Ctrl-Z, encodings, line ends.
@@ -241,41 +217,44 @@ void TChecker::Bytes(std::uint64_t end, bool stopped)
         }
     }
     if (crlf > 0 && lf > 0)
-        Warn(lf <= crlf ? firstLf : firstCrlf, Fill(CheckMsg::MixedLineEnds, {N(crlf), N(lf)}));
+        Warn(lf <= crlf ? firstLf : firstCrlf, Format(CheckMsg::MixedLineEnds, N(crlf), N(lf)));
     if (loneCr > 0)
-        Warn(firstLoneCr, Fill(CheckMsg::LoneCr, {N(loneCr)}));
+        Warn(firstLoneCr, Format(CheckMsg::LoneCr, N(loneCr)));
 }
 
 } // namespace
 
 TCheckReport CheckTest(const std::string& name)
 {
-    // Opened as the program opens a test, so a file it cannot read fails here
+    // Read as the program opens a test, so a file it cannot read fails here
     // with the same message.
-    TFile file(name, O_RDONLY, LOCK_SH, true);
-    TChecker checker(ReadWholeFile(name));
-    TTestReader reader(file);
+    return CheckTestBytes(ReadWholeFile(name));
+}
+
+TCheckReport CheckTestBytes(std::string_view bytes)
+{
+    TChecker checker(bytes);
+    TTestReader reader(bytes);
     unsigned started = 0;
     bool stopped = false;
     while (!reader.AtEnd()) {
         if (++started == 256)
-            checker.Warn(reader.Offset(), Fill(CheckMsg::TooManyQuestions, {Msg::TooManyQuestions}));
-        TQuestion q;
+            checker.Warn(reader.Offset(), Format(CheckMsg::TooManyQuestions, Msg::TooManyQuestions));
+        TGroup group;
         TGroupPlaces places;
         places.correct.offset = NotRead;
         try {
-            ReadQuestion(reader, q, &places);
+            ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
             if (e.ErrorCode != IoCode::InvalidInput)
                 throw;
-            checker.BadNumber(q, places);
+            checker.BadNumber(group, places);
             stopped = true;
             break;
         }
-        checker.Group(q, places);
+        checker.Group(group, places);
     }
     checker.Bytes(reader.Offset(), stopped);
-    file.Close();
     return checker.Done();
 }
 

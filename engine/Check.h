@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The checker's texts, UTF-8 for the terminal. "%d" and "%s" are filled in
@@ -51,24 +52,6 @@ inline constexpr const char* LoneCr =
 inline constexpr const char* QuestionWords[3] = {"вопрос", "вопроса", "вопросов"};
 inline constexpr const char* WarningWords[3] = {"предупреждение", "предупреждения", "предупреждений"};
 inline constexpr const char* NoWarnings = "предупреждений нет";
-inline constexpr const char* NoFile = "ekzamo-check: не указан файл теста\nПодробнее: ekzamo-check --help\n";
-inline constexpr const char* UnknownOption = "ekzamo-check: неизвестный ключ %s\nПодробнее: ekzamo-check --help\n";
-inline constexpr const char* Help =
-    "Использование: ekzamo-check ФАЙЛ...\n"
-    "Читает файлы тестов Ekzamo так же, как их читает программа, и сообщает о том,\n"
-    "что иначе обнаружится только посреди теста: варианты ответа сверх пяти, номер\n"
-    "правильного ответа, не указывающий ни на один вариант, вопросы без текста или\n"
-    "с одним вариантом, пустые строки между вопросами и в конце файла, число, на\n"
-    "котором загрузка прервётся, больше 255 вопросов, символ Ctrl-Z, файл в\n"
-    "кодировке UTF-8 вместо Windows-1251, смешанные концы строк.\n"
-    "\n"
-    "Для каждого файла печатается строка с числом вопросов, затем по строке на\n"
-    "каждое предупреждение: «ФАЙЛ:СТРОКА: текст».\n"
-    "\n"
-    "Код выхода: 0 — предупреждений нет, 1 — есть предупреждения,\n"
-    "2 — файл не удалось прочитать.\n"
-    "\n"
-    "  -h, --help   показать эту справку\n";
 }
 
 struct TCheckWarning {
@@ -84,6 +67,8 @@ struct TCheckReport {
 // Reads a test file with the program's own reader and lists its quirks.
 // Raises EError when the file cannot be read, with the program's message.
 TCheckReport CheckTest(const std::string& name);
+// The same for a test's bytes already in memory, as an editor holds them.
+TCheckReport CheckTestBytes(std::string_view bytes);
 
 // "NAME: 12 вопросов, 2 предупреждения"; `name` is kept as given.
 std::string SummaryLine(const std::string& name, const TCheckReport& report);

@@ -90,10 +90,3 @@ std::int64_t StrToTime(const std::string& text)
         throw EError(Format(Msg::InvalidTime, FromAnsi(text).toStdString()));
     return ms;
 }
-
-std::int64_t ElapsedClockMs()
-{
-    timespec ts {};
-    ::clock_gettime(CLOCK_BOOTTIME, &ts);
-    return std::int64_t(ts.tv_sec) * 1000 + (ts.tv_nsec + 500000) / 1000000;
-}

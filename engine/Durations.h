@@ -10,6 +10,3 @@ std::string TimeToStr(std::int64_t milliseconds);
 // Accepts h:mm[:ss[.zzz]] with an optional AM/PM, up to 23:59:59.999;
 // throws "'text' is not a valid time" otherwise.
 std::int64_t StrToTime(const std::string& text);
-
-// Milliseconds on a clock that never jumps and keeps counting during sleep.
-std::int64_t ElapsedClockMs();

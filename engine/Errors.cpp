@@ -38,14 +38,13 @@ EInOutError::EInOutError(int code, int systemError)
 {
 }
 
-std::string Format(const char* pattern, const std::string& a, const std::string& b)
+std::string FormatList(const char* pattern, std::initializer_list<std::string_view> args)
 {
     std::string out;
-    const std::string* args[] = {&a, &b};
-    std::size_t next = 0;
+    auto next = args.begin();
     for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next < 2) {
-            out += *args[next++];
+        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next != args.end()) {
+            out += *next++;
             ++p;
         } else {
             out += *p;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 // Windows file error codes, kept because the messages and their numbers are
 // what students and teachers see and report.
@@ -55,8 +57,15 @@ public:
     const int SystemError;
 };
 
-// Fills a message's single "%s" or "%d" placeholders in order.
-std::string Format(const char* pattern, const std::string& a, const std::string& b = {});
+// Fills a message's "%s" and "%d" placeholders in order with the texts
+// given; placeholders beyond them are kept as they are.
+std::string FormatList(const char* pattern, std::initializer_list<std::string_view> args);
+
+template <class... Args>
+std::string Format(const char* pattern, const Args&... args)
+{
+    return FormatList(pattern, {std::string_view(args)...});
+}
 
 // A message as the error box shows it: with "." added when its last
 // character comes after "." in code order.

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "engine/Ques.h"
+#include "engine/Question.h"
+#include "engine/Run.h"
 
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
+#include "engine/Random.h"
+#include "engine/Settings.h"
 #include "engine/TestReader.h"
 
 #include <fcntl.h>
@@ -64,16 +67,19 @@ bool NextUnanswered()
 {
     if (QuestionCount == 0)
         return false;
+    // A start outside the test would never be come back to: count the steps
+    // instead, one round from any start. From a start inside the test the
+    // round ends on the start itself, as the search always has.
     const std::uint8_t start = CurrentPos;
-    bool result = true;
-    do {
+    const bool inside = start >= 1 && start <= QuestionCount;
+    for (unsigned step = 1; step <= QuestionCount; ++step) {
         CurrentPos = CurrentPos >= QuestionCount ? 1 : std::uint8_t(CurrentPos + 1);
-        if (CurrentPos == start)
-            result = false;
-    } while (Answers[CurrentPos] != 0 && result);
-    if (Answers[CurrentPos] == 0)
-        result = true;
-    return result;
+        if (Answers[CurrentPos] == 0)
+            return true;
+    }
+    if (!inside)
+        CurrentPos = start;
+    return false;
 }
 
 std::uint8_t CountCorrect()

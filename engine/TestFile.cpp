@@ -10,12 +10,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
 
@@ -27,64 +22,9 @@ std::size_t LineOf(std::string_view bytes, std::uint64_t offset)
     return std::size_t(std::count(bytes.begin(), end, '\n')) + 1;
 }
 
-// One group in file order, as the program's loader reads it but unshuffled.
-void ReadItem(TTestReader& reader, TTestItem& item, TGroupPlaces& places)
-{
-    places.text = reader.Offset();
-    item.Text = reader.ReadLine();
-    const auto count = std::uint8_t(reader.ReadNumber(&places.count));
-    item.Correct = std::uint8_t(reader.ReadNumber(&places.correct));
-    for (unsigned i = 0; i < count; ++i)
-        item.Options.push_back(reader.ReadLine());
-}
-
-// The reader reads files; bytes in memory are given to it as an anonymous
-// file.
-class TMemoryFile {
-public:
-    explicit TMemoryFile(std::string_view bytes)
-    {
-        fd_ = ::memfd_create("ekzamo-test", MFD_CLOEXEC);
-        if (fd_ < 0)
-            ThrowIo(errno, "memfd");
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                const int err = errno;
-                ::close(fd_);
-                ThrowIo(err, "memfd");
-            }
-            done += std::size_t(n);
-        }
-    }
-    ~TMemoryFile() { ::close(fd_); }
-    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_ = -1;
-};
-
 std::string Utf8Path(const std::string& path)
 {
     return FromNativePath(path).toStdString();
-}
-
-std::string Fill(const char* pattern, std::initializer_list<std::string> args)
-{
-    std::string out;
-    auto next = args.begin();
-    for (const char* p = pattern; *p; ++p) {
-        if (p[0] == '%' && (p[1] == 's' || p[1] == 'd') && next != args.end()) {
-            out += *next++;
-            ++p;
-        } else {
-            out += *p;
-        }
-    }
-    return out;
 }
 
 bool HoldsLineBreak(const std::string& text)
@@ -101,9 +41,9 @@ std::string SaveFailure(const QString& path, const QFileDevice& file)
     if (target.isDir())
         return TestFileMsg::IsFolder;
     if (!folder.isDir())
-        return Fill(TestFileMsg::NoFolder, {QDir::toNativeSeparators(folder.filePath()).toStdString()});
+        return Format(TestFileMsg::NoFolder, QDir::toNativeSeparators(folder.filePath()).toStdString());
     if (!folder.isWritable())
-        return Fill(TestFileMsg::FolderReadOnly, {QDir::toNativeSeparators(folder.filePath()).toStdString()});
+        return Format(TestFileMsg::FolderReadOnly, QDir::toNativeSeparators(folder.filePath()).toStdString());
     if (target.exists() && !target.isWritable())
         return TestFileMsg::FileReadOnly;
     if (file.error() == QFileDevice::ResourceError)
@@ -115,20 +55,18 @@ std::string SaveFailure(const QString& path, const QFileDevice& file)
 
 TTestContent ReadTestContent(std::string_view bytes)
 {
-    const TMemoryFile memory(bytes);
-    TFile file(memory.Path(), O_RDONLY, LOCK_SH, true);
-    TTestReader reader(file);
+    TTestReader reader(bytes);
     TTestContent content;
     while (!reader.AtEnd()) {
         if (content.Items.size() == MaxQuestions && content.StopMessage.empty()) {
             content.StopMessage = Msg::TooManyQuestions;
             content.StopLine = LineOf(bytes, reader.Offset());
         }
-        TTestItem item;
+        TGroup group;
         TGroupPlaces places;
         places.correct.offset = ~std::uint64_t(0);
         try {
-            ReadItem(reader, item, places);
+            ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
             if (e.ErrorCode != IoCode::InvalidInput)
                 throw;
@@ -139,9 +77,9 @@ TTestContent ReadTestContent(std::string_view bytes)
             }
             break;
         }
-        content.Items.push_back(std::move(item));
+        content.Items.push_back({std::move(group.Text), std::move(group.Options), std::uint8_t(group.Correct)});
+        content.Lines.push_back(LineOf(bytes, places.text));
     }
-    file.Close();
     return content;
 }
 
@@ -157,11 +95,11 @@ std::string TestFileBytes(const std::vector<TTestItem>& items)
         const TTestItem& item = items[k];
         const std::string number = std::to_string(k + 1);
         if (HoldsLineBreak(item.Text) || std::any_of(item.Options.begin(), item.Options.end(), HoldsLineBreak))
-            throw EError(Fill(TestFileMsg::LineBreak, {number}));
+            throw EError(Format(TestFileMsg::LineBreak, number));
         if (item.Options.size() > 255)
-            throw EError(Fill(TestFileMsg::TooManyOptions, {number, std::to_string(item.Options.size())}));
+            throw EError(Format(TestFileMsg::TooManyOptions, number, std::to_string(item.Options.size())));
         if (item.Correct < 0 || item.Correct > 255)
-            throw EError(Fill(TestFileMsg::CorrectOutOfRange, {number, std::to_string(item.Correct)}));
+            throw EError(Format(TestFileMsg::CorrectOutOfRange, number, std::to_string(item.Correct)));
         bytes += item.Text;
         bytes += "\r\n";
         bytes += std::to_string(item.Options.size());
@@ -178,7 +116,11 @@ std::string TestFileBytes(const std::vector<TTestItem>& items)
 
 void SaveTestFile(const std::string& path, const std::vector<TTestItem>& items)
 {
-    const std::string bytes = TestFileBytes(items);
+    SaveFileBytes(path, TestFileBytes(items));
+}
+
+void SaveFileBytes(const std::string& path, const std::string& bytes)
+{
     const QString name = FromNativePath(path);
     QSaveFile file(name);
     const bool saved = file.open(QIODevice::WriteOnly)
@@ -187,6 +129,6 @@ void SaveTestFile(const std::string& path, const std::vector<TTestItem>& items)
     if (!saved) {
         const std::string why = SaveFailure(name, file);
         file.cancelWriting();
-        throw EError(Fill(TestFileMsg::SaveFailed, {Utf8Path(path), why}));
+        throw EError(Format(TestFileMsg::SaveFailed, Utf8Path(path), why));
     }
 }

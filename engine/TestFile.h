@@ -29,6 +29,8 @@ struct TTestContent {
     // groups before it; a test of more than 255 questions is read whole,
     // though the program stops before the 256th.
     std::vector<TTestItem> Items;
+    // The line of each item's wording, counted from 1.
+    std::vector<std::size_t> Lines;
     // Where and why the program's load of this file stops ("Invalid numeric
     // input", "В файле теста больше 255 вопросов"); empty if it does not.
     std::string StopMessage;
@@ -67,3 +69,5 @@ std::string TestFileBytes(const std::vector<TTestItem>& items);
 // Writes the test atomically: the old file stays whole until the new one is
 // complete. Raises EError saying why when it cannot.
 void SaveTestFile(const std::string& path, const std::vector<TTestItem>& items);
+// The same for any bytes.
+void SaveFileBytes(const std::string& path, const std::string& bytes);

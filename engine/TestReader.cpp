@@ -2,15 +2,14 @@
 #include "engine/TestReader.h"
 
 #include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/Random.h"
 
 #include <cstring>
 #include <string_view>
 #include <sys/mman.h>
 
 namespace {
-
-constexpr char CtrlZ = 26;
-constexpr std::size_t NumberLimit = 32;
 
 void AppendWithoutCr(std::string& text, const char* begin, const char* end)
 {
@@ -76,7 +75,7 @@ std::int32_t ParseNumber(const std::string& run)
 
 bool TTestReader::AtEnd()
 {
-    return !Fill() || buffer_[pos_] == CtrlZ;
+    return !Fill() || data_[pos_] == CtrlZ;
 }
 
 std::string TTestReader::ReadLine()
@@ -85,8 +84,8 @@ std::string TTestReader::ReadLine()
     bool cut = false;
     bool reserved = false;
     while (Fill()) {
-        const char* begin = buffer_ + pos_;
-        const char* end = buffer_ + size_;
+        const char* begin = data_ + pos_;
+        const char* end = data_ + size_;
         const char* lf = static_cast<const char*>(std::memchr(begin, '\n', std::size_t(end - begin)));
         const char* stop = lf ? lf : end;
         if (!cut) {
@@ -98,7 +97,7 @@ std::string TTestReader::ReadLine()
             AppendWithoutCr(text, begin, z ? z : stop);
             cut = z != nullptr;
         }
-        pos_ = std::size_t(stop - buffer_);
+        pos_ = std::size_t(stop - data_);
         if (lf) {
             ++pos_;
             break;
@@ -111,27 +110,27 @@ std::string TTestReader::ReadLine()
 
 std::int32_t TTestReader::ReadNumber(TNumberPlace* place)
 {
-    while (Fill() && static_cast<unsigned char>(buffer_[pos_]) <= ' ' && buffer_[pos_] != CtrlZ)
+    while (Fill() && static_cast<unsigned char>(data_[pos_]) <= ' ' && data_[pos_] != CtrlZ)
         ++pos_;
-    if (place)
-        place->offset = Offset();
+    const std::uint64_t offset = Offset();
     std::string run;
-    while (Fill() && static_cast<unsigned char>(buffer_[pos_]) > ' ' && run.size() < NumberLimit)
-        run += buffer_[pos_++];
+    while (Fill() && static_cast<unsigned char>(data_[pos_]) > ' ' && run.size() < NumberLimit)
+        run += data_[pos_++];
     SkipLine();
+    if (place)
+        *place = {offset, run};
     if (run.empty())
         return 0; // end of file or Ctrl-Z
-    const std::int32_t value = ParseNumber(run);
-    if (place)
-        place->value = value;
-    return value;
+    return ParseNumber(run);
 }
 
 bool TTestReader::Fill()
 {
     if (pos_ < size_)
         return true;
-    size_ = file_.Read(buffer_, sizeof buffer_);
+    if (!file_)
+        return false;
+    size_ = file_->Read(buffer_, sizeof buffer_);
     read_ += size_;
     pos_ = 0;
     return size_ > 0;
@@ -142,7 +141,8 @@ bool TTestReader::Fill()
 // spare most of the page faults of filling it.
 void TTestReader::ReserveForLongLine(std::string& text) const
 {
-    const std::uint64_t rest = file_.Size() > read_ ? file_.Size() - read_ : 0;
+    const std::uint64_t total = file_ ? file_->Size() : read_;
+    const std::uint64_t rest = total > read_ ? total - read_ : 0;
     text.reserve(text.size() + size_ - pos_ + std::size_t(rest));
     constexpr std::uintptr_t Huge = 2u << 20;
     if (text.capacity() < 4 * Huge)
@@ -156,29 +156,41 @@ void TTestReader::ReserveForLongLine(std::string& text) const
 void TTestReader::SkipLine()
 {
     while (Fill()) {
-        const char* begin = buffer_ + pos_;
+        const char* begin = data_ + pos_;
         const void* lf = std::memchr(begin, '\n', size_ - pos_);
         if (lf) {
-            pos_ = std::size_t(static_cast<const char*>(lf) - buffer_) + 1;
+            pos_ = std::size_t(static_cast<const char*>(lf) - data_) + 1;
             return;
         }
         pos_ = size_;
     }
 }
 
-void ReadQuestion(TTestReader& reader, TQuestion& q, TGroupPlaces* places)
+void ReadGroup(TTestReader& reader, TGroup& group, TGroupPlaces* places)
 {
     if (places)
         places->text = reader.Offset();
-    q.Text = reader.ReadLine();
-    q.OptionCount = std::uint8_t(reader.ReadNumber(places ? &places->count : nullptr));
-    q.Correct = std::uint8_t(reader.ReadNumber(places ? &places->correct : nullptr));
+    group.Text = reader.ReadLine();
+    group.Count = reader.ReadNumber(places ? &places->count : nullptr);
+    group.Correct = reader.ReadNumber(places ? &places->correct : nullptr);
+    const unsigned count = std::uint8_t(group.Count);
+    for (unsigned i = 1; i <= count; ++i) {
+        if (places)
+            places->options.push_back(reader.Offset());
+        group.Options.push_back(reader.ReadLine());
+    }
+}
+
+void ReadQuestion(TTestReader& reader, TQuestion& q)
+{
+    TGroup group;
+    ReadGroup(reader, group);
+    q.Text = std::move(group.Text);
+    q.OptionCount = std::uint8_t(group.Count);
+    q.Correct = std::uint8_t(group.Correct);
     bool used[256] = {};
     bool remap = true;
     for (unsigned i = 1; i <= q.OptionCount; ++i) {
-        if (places)
-            places->options.push_back(reader.Offset());
-        std::string text = reader.ReadLine();
         unsigned j;
         do
             j = unsigned(Random(q.OptionCount)) + 1;
@@ -191,6 +203,6 @@ void ReadQuestion(TTestReader& reader, TQuestion& q, TGroupPlaces* places)
             remap = false;
         }
         if (j <= 5)
-            q.Options[j] = std::move(text);
+            q.Options[j] = std::move(group.Options[i - 1]);
     }
 }

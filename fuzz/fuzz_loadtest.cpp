@@ -10,14 +10,6 @@
 #include <string>
 #include <unistd.h>
 
-// The windows define these in the program; weak so that a real definition
-// wins if one is linked in.
-__attribute__((weak)) std::string TestFileName;
-__attribute__((weak)) std::string ResultFileName;
-__attribute__((weak)) std::string TestDuration;
-__attribute__((weak)) bool DetailedResults = false;
-__attribute__((weak)) void ShowQuestion(const TQuestion&) {}
-
 namespace {
 
 const std::string& InputPath()

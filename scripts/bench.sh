@@ -5,7 +5,7 @@ set -eu
 cd "$(dirname "$0")/.."
 
 export EKZAMO_BENCH_DIR="${EKZAMO_BENCH_DIR:-/tmp/ekzamo-bench}"
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF -DEKZAMO_BENCH=ON >/dev/null
 cmake --build build-bench --target bench_loadtest -j"$(nproc)" >/dev/null
 bench=build-bench/bench/bench_loadtest
 

@@ -67,3 +67,19 @@ std::string Cp(const char* utf8)
 {
     return ToAnsi(QString::fromUtf8(utf8));
 }
+
+std::string MakeTest(int count, int options, const char* eol)
+{
+    std::string bytes;
+    for (int k = 1; k <= count; ++k) {
+        bytes += Cp("Вопрос ") + std::to_string(k) + eol + std::to_string(options) + eol + "1" + eol;
+        for (int i = 1; i <= options; ++i)
+            bytes += Cp("Ответ ") + std::to_string(k) + "." + std::to_string(i) + eol;
+    }
+    return bytes;
+}
+
+QString Score(int right, int total)
+{
+    return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
+}

@@ -45,3 +45,10 @@ std::string ReadBytes(const std::string& path);
 
 // Windows-1251 bytes of UTF-8 source text, for building expected file content.
 std::string Cp(const char* utf8);
+
+// A test file of `count` questions "Вопрос k", each with `options` options
+// "Ответ k.i", the first one right, every line ending in `eol`.
+std::string MakeTest(int count, int options = 2, const char* eol = "\r\n");
+
+// The score line as the program shows it.
+QString Score(int right, int total);

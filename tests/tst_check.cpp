@@ -35,12 +35,10 @@ std::string Describe(const std::vector<TCheckWarning>& warnings)
     return out.empty() ? "\n  (none)" : out;
 }
 
+// Five lines a question.
 std::string Groups(int n)
 {
-    std::string s;
-    for (int k = 1; k <= n; ++k)
-        s.append("Q").append(std::to_string(k)).append("\n2\n1\nA\nB\n");
-    return s;
+    return MakeTest(n, 2, "\n");
 }
 
 class CheckFile : public ::testing::Test {

@@ -25,24 +25,6 @@
 
 namespace {
 
-// A test of `count` questions "Вопрос k", each with `options` options
-// "Ответ k.i", the first one right.
-std::string MakeTest(int count, int options)
-{
-    std::string bytes;
-    for (int k = 1; k <= count; ++k) {
-        bytes += Cp("Вопрос ") + std::to_string(k) + "\r\n" + std::to_string(options) + "\r\n1\r\n";
-        for (int i = 1; i <= options; ++i)
-            bytes += Cp("Ответ ") + std::to_string(k) + "." + std::to_string(i) + "\r\n";
-    }
-    return bytes;
-}
-
-QString Score(int right, int total)
-{
-    return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
-}
-
 class TestWindow : public ::testing::Test {
 protected:
     void SetUp() override

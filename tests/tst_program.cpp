@@ -28,11 +28,6 @@
 
 namespace {
 
-QString Score(int right, int total)
-{
-    return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
-}
-
 // A close request from the window manager, as the window's close box sends it.
 void CloseBox(QWidget* window)
 {
@@ -87,10 +82,7 @@ protected:
 
     std::string WriteTest(int questions)
     {
-        std::string bytes;
-        for (int k = 1; k <= questions; ++k)
-            bytes += Cp("Вопрос ") + std::to_string(k) + "\r\n2\r\n1\r\n" + Cp("Да\r\nНет\r\n");
-        return tmp.Write("algebra.txt", bytes);
+        return tmp.Write("algebra.txt", MakeTest(questions));
     }
 
     // Chooses the test, takes the picker's time and starts.

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Errors.h"
+#include "engine/Files.h"
 #include "engine/Ques.h"
+#include "engine/TestReader.h"
 #include "fuzz/LoadCheck.h"
 #include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <random>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -242,17 +242,14 @@ TEST_F(LoadTestFile, AppendsToQuestionsAlreadyLoaded)
 
 std::string Groups(int n)
 {
-    std::string s;
-    for (int k = 1; k <= n; ++k)
-        s.append("Q").append(std::to_string(k)).append("\n1\n1\nA\n"); // "Q" + to_string trips GCC 12's -Wrestrict
-    return s;
+    return MakeTest(n, 1, "\n");
 }
 
 TEST_F(LoadTestFile, Exactly255QuestionsLoad)
 {
     ASSERT_EQ(Load(Groups(255)), "");
     ASSERT_EQ(int(QuestionCount), 255);
-    EXPECT_EQ(Questions[255]->Text, "Q255");
+    EXPECT_EQ(Questions[255]->Text, Cp("Вопрос 255"));
 }
 
 TEST_F(LoadTestFile, A256thQuestionStopsLoadWith255Kept)
@@ -260,7 +257,7 @@ TEST_F(LoadTestFile, A256thQuestionStopsLoadWith255Kept)
     EXPECT_EQ(Load(Groups(300)), "В файле теста больше 255 вопросов");
     EXPECT_EQ(int(QuestionCount), 255);
     ASSERT_NE(Questions[255], nullptr);
-    EXPECT_EQ(Questions[255]->Text, "Q255");
+    EXPECT_EQ(Questions[255]->Text, Cp("Вопрос 255"));
     EXPECT_EQ(Questions[0], nullptr);
 }
 
@@ -323,9 +320,64 @@ TEST_F(LoadTestErrors, FileLockedByAnotherHolderIsError32)
     EXPECT_EQ(int(QuestionCount), 0);
 }
 
+// ---- Reading in file order ------------------------------------------------
+
+TEST(ReadGroupInFileOrder, KeepsEveryOptionAndBothNumbersAsWritten)
+{
+    const std::string bytes = "Q\r\n 7 words\r\n\r\n-1\r\n1\n2\n3\n4\n5\n6\n7\nNext\n";
+    TTestReader reader{std::string_view(bytes)};
+    TGroup group;
+    TGroupPlaces places;
+    ReadGroup(reader, group, &places);
+    EXPECT_EQ(group.Text, "Q");
+    EXPECT_EQ(group.Count, 7);
+    EXPECT_EQ(group.Correct, -1);
+    EXPECT_EQ(group.Options, (std::vector<std::string> {"1", "2", "3", "4", "5", "6", "7"}));
+    EXPECT_EQ(places.count.text, "7");
+    EXPECT_EQ(places.correct.offset, bytes.find("-1"));
+    EXPECT_EQ(places.options.back(), bytes.find("7\nNext"));
+    EXPECT_FALSE(reader.AtEnd());
+    EXPECT_EQ(reader.ReadLine(), "Next");
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(ReadGroupInFileOrder, BytesInMemoryReadAsTheSameFileDoes)
+{
+    TempFolder tmp;
+    const std::string bytes = "A\r\n3\r\n2\r\nx\ry\r\n\x1a cut\r\nz" + std::string(200000, 'w') + "\n";
+    TFile file(tmp.Write("t.txt", bytes), O_RDONLY, LOCK_SH, true);
+    TTestReader fromFile(file);
+    TTestReader fromMemory{std::string_view(bytes)};
+    TGroup a, b;
+    ReadGroup(fromFile, a);
+    ReadGroup(fromMemory, b);
+    EXPECT_EQ(a.Options, b.Options);
+    EXPECT_EQ(b.Options, (std::vector<std::string> {"xy", "", "z" + std::string(200000, 'w')}));
+    EXPECT_EQ(fromFile.Offset(), fromMemory.Offset());
+    EXPECT_TRUE(fromMemory.AtEnd());
+}
+
 // ---- Option shuffle and the random source -------------------------------
 
 class OptionShuffle : public LoadTestFile {};
+
+TEST_F(OptionShuffle, AFixedSeedRepeatsTheLoadUntilFreed)
+{
+    const std::string path = tmp.Write("t.txt", MakeTest(40, 5));
+    auto load = [&] {
+        ResetEngine();
+        LoadTest(path);
+        std::string options;
+        for (int k = 1; k <= QuestionCount; ++k)
+            options += Questions[k]->Options[1] + "|";
+        return options;
+    };
+    FixRandomSeed(7);
+    const std::string first = load();
+    EXPECT_EQ(load(), first);
+    FreeRandomSeed();
+    EXPECT_NE(load(), first); // 40 questions of 5 options: a repeat by chance is out of the question
+}
 
 TEST_F(OptionShuffle, RandomFollowsTheSeedSequence)
 {
@@ -450,18 +502,17 @@ TEST_F(RunOrder, ShuffleOrderTakesEveryQuestionOnceAndClearsAnswers)
 
 TEST_F(RunOrder, ShuffleOrderDrawsEveryQuestionFirstAboutEquallyOften)
 {
-    // The order is seeded from the clock; back-to-back runs a loop's length
-    // apart would give seeds on a regular lattice, which no student sees, so
-    // each run waits a random few microseconds.
-    std::mt19937 jitter(12345);
+    // Seeds as varied as a student's clock gives them, but repeatable.
+    std::mt19937 seeds(12345);
     int first[3] = {};
     for (int run = 0; run < 600; ++run) {
         ResetEngine();
         Bank(3);
-        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 50)(jitter)));
+        FixRandomSeed(std::uint32_t(seeds()));
         ShuffleOrder();
         ++first[std::stoi(TestOrder[1]->Text) - 1];
     }
+    FreeRandomSeed();
     for (int k = 0; k < 3; ++k)
         EXPECT_NEAR(first[k], 200, 60) << "question " << k + 1;
 }
@@ -502,7 +553,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, NextUnansweredRule, ::testing::Values(
     NextCase{"Full255WrapsToOne", 255, {1}, 255, true, 1},
     NextCase{"Full255WrapsPastOne", 255, {2}, 255, true, 2},
     NextCase{"Full255LastOpenComesBack", 255, {255}, 255, true, 255},
-    NextCase{"Full255AllAnswered", 255, {}, 255, false, 255}),
+    NextCase{"Full255AllAnswered", 255, {}, 255, false, 255},
+    // A start outside the test ends within one round too.
+    NextCase{"FromZeroAllAnsweredStaysAtZero", 3, {}, 0, false, 0},
+    NextCase{"FromAboveCountAllAnsweredStaysThere", 3, {}, 7, false, 7},
+    NextCase{"FromZeroFindsTheFirstOpen", 3, {2}, 0, true, 2},
+    NextCase{"FromAboveCountWrapsToTheFirstOpen", 3, {3}, 200, true, 3}),
     [](const auto& info) { return std::string(info.param.rule); });
 
 // ---- Scoring and the results file -----------------------------------------

@@ -208,6 +208,13 @@ INSTANTIATE_TEST_SUITE_P(Rules, TestFileReading, ::testing::Values(
     ReadCase{"StopsAtABadRightNumber", "Q\n2\n\n3.0\nA\nB\n", {}, "Invalid numeric input", 4}),
     [](const auto& info) { return std::string(info.param.rule); });
 
+TEST(TestFileReadingLines, EachItemNamesItsWordingLine)
+{
+    // Blank lines before a number and a long line do not throw the count off.
+    const std::string bytes = "Q1\r\n\r\n\r\n2\r\n1\r\nA\r\n" + std::string(100000, 'b') + "\r\nQ2\n1\n1\nA\n\n";
+    EXPECT_EQ(ReadTestContent(bytes).Lines, (std::vector<std::size_t>{1, 8, 12}));
+}
+
 TEST(TestFileReadingLimits, MoreThan255QuestionsAreAllReadAndTheStopNamed)
 {
     std::string bytes;

@@ -8,6 +8,7 @@
 #include "engine/Ques.h"
 #include "ui/AF.h"
 #include "ui/Appearance.h"
+#include "ui/FileDialog.h"
 #include "ui/MainUnit.h"
 #include "ui/Messages.h"
 #include "ui/SplashF.h"
@@ -19,7 +20,6 @@
 #include <cstring>
 
 TForm7* Form7 = nullptr;
-bool DetailedResults = false;
 
 namespace {
 

@@ -2,29 +2,26 @@
 #include "ui/MainUnit.h"
 
 #include "engine/Ansi.h"
+#include "engine/Clock.h"
 #include "engine/Durations.h"
 #include "engine/Errors.h"
 #include "engine/Paths.h"
 #include "engine/Ques.h"
 #include "ui/AF.h"
 #include "ui/Appearance.h"
+#include "ui/FileDialog.h"
 #include "ui/INPM.h"
 #include "ui/Messages.h"
+#include "ui/Widgets.h"
 #include "ui_MainUnit.h"
 
 #include <QCloseEvent>
 #include <QResizeEvent>
-#include <QDir>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QTimer>
 #include <algorithm>
 
 TMF* MF = nullptr;
-
-std::string TestFileName;
-std::string ResultFileName;
-std::string TestDuration;
 
 namespace {
 
@@ -140,6 +137,31 @@ void TMF::ShowCurrent()
     ShowQuestion(*TestOrder[CurrentPos]);
     if (onOption)
         ui->Otv1->setFocus(Qt::OtherFocusReason);
+}
+
+void TMF::ShowQuestion(const TQuestion& question)
+{
+    ui->GB->setTitle(QStringLiteral("Вопрос №%1 из %2").arg(CurrentPos).arg(QuestionCount));
+    ui->Vopros->setTextFormat(Qt::RichText);
+    ui->Vopros->setText(MnemonicToHtml(FromAnsi(question.Text)));
+    ui->Vopros->setAccessibleName(MnemonicToPlain(FromAnsi(question.Text)));
+    ui->Otv3->setVisible(question.OptionCount >= 3);
+    ui->Otv4->setVisible(question.OptionCount >= 4);
+    ui->Otv5->setVisible(question.OptionCount >= 5);
+    // An exclusive group cannot be left with nothing checked.
+    ui->Otvety->setExclusive(false);
+    for (int k = 1; k <= 5; ++k) {
+        QAbstractButton* option = ui->Otvety->button(k);
+        option->setText(FromAnsi(question.Options[std::size_t(k)]));
+        option->setAccessibleName(MnemonicToPlain(option->text()));
+        option->setChecked(false);
+    }
+    ui->Otvety->setExclusive(true);
+}
+
+void ShowQuestion(const TQuestion& question)
+{
+    MF->ShowQuestion(question);
 }
 
 void TMF::YesClick()
@@ -300,25 +322,4 @@ void ReportScore()
     const std::string text = ScoreLine();
     ShowMessage(FromAnsi(text));
     WriteResults(text);
-}
-
-std::string RunOpenDialog(QWidget* owner, const QString& description)
-{
-    // A dialog of its own each time: its name completer, whose popup comes up
-    // late when the folder's listing arrives, must go with it.
-    QFileDialog dialog(owner);
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(description + QStringLiteral(" (*.txt)"));
-    dialog.setSizeGripEnabled(true);
-    dialog.setDirectory(QDir::currentPath());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QFileInfo chosen(dialog.selectedFiles().constFirst());
-    // Like the classic dialog, a choice moves the current directory.
-    QDir::setCurrent(chosen.absolutePath());
-    return ToNativePath(chosen.absoluteFilePath());
 }

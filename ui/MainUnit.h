@@ -17,7 +17,6 @@ class TMF;
 // The test window: its creation starts the test.
 class TMF : public QWidget {
     Q_OBJECT
-    friend void ShowQuestion(const TQuestion& question);
 
 public:
     explicit TMF(QWidget* parent = nullptr);
@@ -31,6 +30,8 @@ public:
     QTimer* Timer1 = nullptr;
 
     void setVisible(bool visible) override;
+    // Puts a question on the window.
+    void ShowQuestion(const TQuestion& question);
 
 public slots:
     void FormCreate();
@@ -67,8 +68,3 @@ void SelectTestFile(const std::string& path);
 
 // Builds the score line, shows it, then writes the results file.
 void ReportScore();
-
-// Runs a file-open dialog for test files from the current directory, with the
-// given filter description; on a choice, makes the file's folder current and
-// returns the file's path, else an empty string.
-std::string RunOpenDialog(QWidget* owner, const QString& description);
