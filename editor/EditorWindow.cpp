@@ -4,9 +4,12 @@
 #include "editor/Markers.h"
 #include "editor/PrintOptions.h"
 #include "editor/Sheet.h"
+#include "engine/Aiken.h"
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
+#include "engine/Formats.h"
+#include "engine/Gift.h"
 #include "engine/TestFile.h"
 #include "ui/Messages.h"
 #include "ui_EditorWindow.h"
@@ -29,6 +32,16 @@ namespace {
 const QString AppTitle = QStringLiteral("Ekzamo — редактор тестов");
 const QString Untitled = QStringLiteral("Новый тест");
 const QString TestFilter = QStringLiteral("Тесты Ekzamo (*.txt);;Все файлы (*)");
+const QString GiftFilter = QStringLiteral("GIFT (*.gift *.txt);;Все файлы (*)");
+const QString AikenFilter = QStringLiteral("Aiken (*.txt);;Все файлы (*)");
+const QString ImportTitle = QStringLiteral("Импорт теста");
+const QString ExportTitle = QStringLiteral("Экспорт теста");
+const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
+const QString ImportNotes = QStringLiteral("Импортировано вопросов: %1. Замечания:\n%2");
+const QString ImportNote = QStringLiteral("Импорт из «%1»:\n%2");
+const QString ExportNotes = QStringLiteral("Тест экспортирован с замечаниями:\n%1");
+const QString QuestionNote = QStringLiteral("вопрос %1: %2");
+const QString LineNote = QStringLiteral("строка %1: %2");
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
 const QString ListEmptyWording = QStringLiteral("(нет текста)");
 const QString RightName = QStringLiteral("Вариант %1 — правильный ответ");
@@ -141,9 +154,6 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     ui->MenuEdit->insertAction(first, redo);
     ui->MenuEdit->insertSeparator(first);
 
-    for (QAction* action : {ui->ActionImportGift, ui->ActionImportAiken, ui->ActionExportGift, ui->ActionExportAiken})
-        action->setVisible(false);
-
     warningTimer_.setSingleShot(true);
     warningTimer_.setInterval(WarningPause);
     connect(&warningTimer_, &QTimer::timeout, this, &TEditorWindow::UpdateWarnings);
@@ -152,6 +162,10 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     connect(ui->ActionOpen, &QAction::triggered, this, &TEditorWindow::OpenClick);
     connect(ui->ActionSave, &QAction::triggered, this, &TEditorWindow::SaveClick);
     connect(ui->ActionSaveAs, &QAction::triggered, this, &TEditorWindow::SaveAsClick);
+    connect(ui->ActionImportGift, &QAction::triggered, this, &TEditorWindow::ImportGiftClick);
+    connect(ui->ActionImportAiken, &QAction::triggered, this, &TEditorWindow::ImportAikenClick);
+    connect(ui->ActionExportGift, &QAction::triggered, this, &TEditorWindow::ExportGiftClick);
+    connect(ui->ActionExportAiken, &QAction::triggered, this, &TEditorWindow::ExportAikenClick);
     connect(ui->ActionPrint, &QAction::triggered, this, &TEditorWindow::PrintClick);
     connect(ui->ActionPdf, &QAction::triggered, this, &TEditorWindow::PdfClick);
     connect(ui->ActionQuit, &QAction::triggered, this, &QWidget::close);
@@ -538,6 +552,128 @@ void TEditorWindow::SaveClick()
 void TEditorWindow::SaveAsClick()
 {
     Save(true);
+}
+
+void TEditorWindow::ImportFile(const std::string& path, TExchange format)
+{
+    const QString name = QFileInfo(FromNativePath(path)).fileName();
+    const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    TFormatNote problem;
+    if (!CheckUtf8Text(bytes, problem))
+        fail(LineNote.arg(problem.Line).arg(QString::fromStdString(problem.Text)));
+    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    QStringList notes;
+    for (const TFormatNote& note : plain.Notes)
+        notes << LineNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    if (plain.Questions.empty())
+        fail(QString::fromUtf8(FormatMsg::NoQuestions) + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
+    std::vector<TEditQuestion> questions;
+    for (const TPlainQuestion& p : plain.Questions) {
+        // The exchange formats hold text as shown: '&' is an ampersand.
+        TEditQuestion q;
+        q.text = JoinLines(QString::fromStdString(p.Text));
+        for (const std::string& option : p.Options)
+            q.options << JoinLines(QString::fromStdString(option));
+        q.correct = p.Correct;
+        questions.push_back(std::move(q));
+    }
+    SetContent(std::move(questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
+    // Not yet a test file: saving asks for its name.
+    document_.UndoStack()->resetClean();
+    UpdateTitle();
+    if (!notes.isEmpty())
+        ShowMessage(ImportNotes.arg(document_.Count()).arg(notes.join(u'\n')));
+}
+
+void TEditorWindow::ExportFile(const std::string& path, TExchange format)
+{
+    std::vector<TPlainQuestion> plain;
+    std::vector<TFormatNote> notes;
+    for (std::size_t k = 0; k < document_.Questions().size(); ++k) {
+        const TEditQuestion& q = document_.Questions()[k];
+        TPlainQuestion p;
+        p.Line = k + 1;
+        bool marker = q.text.contains(MarkerLine);
+        p.Text = ShownOnly(q.text).toStdString();
+        for (const QString& option : q.options) {
+            marker = marker || option.contains(MarkerLine);
+            p.Options.push_back(ShownOnly(option).toStdString());
+            p.OptionLines.push_back(k + 1);
+        }
+        p.Correct = q.correct;
+        if (marker)
+            notes.push_back({k + 1, FormatMsg::LoneMarker});
+        plain.push_back(std::move(p));
+    }
+    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
+    QStringList lines;
+    std::stable_sort(notes.begin(), notes.end(), [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
+    for (const TFormatNote& note : notes)
+        lines << QuestionNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    if (bytes.empty())
+        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
+    SaveFileBytes(path, bytes);
+    if (!lines.isEmpty())
+        ShowMessage(ExportNotes.arg(lines.join(u'\n')));
+}
+
+void TEditorWindow::ImportClick(TExchange format)
+{
+    Guard([this, format] {
+        if (!MaybeSave())
+            return;
+        QFileDialog dialog(this, ImportTitle);
+        dialog.setObjectName(QStringLiteral("ImportDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            ImportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+    });
+}
+
+void TEditorWindow::ExportClick(TExchange format)
+{
+    Guard([this, format] {
+        QFileDialog dialog(this, ExportTitle);
+        dialog.setObjectName(QStringLiteral("ExportDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
+        const QString suffix = format == TExchange::Gift ? QStringLiteral("gift") : QStringLiteral("txt");
+        dialog.setDefaultSuffix(suffix);
+        if (!path_.empty())
+            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName()
+                + (format == TExchange::Gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt")));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            ExportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+    });
+}
+
+void TEditorWindow::ImportGiftClick()
+{
+    ImportClick(TExchange::Gift);
+}
+
+void TEditorWindow::ImportAikenClick()
+{
+    ImportClick(TExchange::Aiken);
+}
+
+void TEditorWindow::ExportGiftClick()
+{
+    ExportClick(TExchange::Gift);
+}
+
+void TEditorWindow::ExportAikenClick()
+{
+    ExportClick(TExchange::Aiken);
 }
 
 void TEditorWindow::PrintClick()

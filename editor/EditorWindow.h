@@ -35,6 +35,12 @@ public:
     void OpenFile(const std::string& path);
     // Saves to `path` (which becomes the test's file); raises EError.
     void SaveFile(const std::string& path);
+    // Moodle's exchange formats, UTF-8 files. Importing replaces the test
+    // (unsaved changes are the caller's to ask about) and leaves it unsaved;
+    // both raise EError, and say what was left out in a message.
+    enum class TExchange { Gift, Aiken };
+    void ImportFile(const std::string& path, TExchange format);
+    void ExportFile(const std::string& path, TExchange format);
     // Brings the warnings pane up to date now rather than after the pause.
     void UpdateWarnings();
     const std::vector<TEditorWarning>& ShownWarnings() const { return warnings_; }
@@ -46,6 +52,10 @@ public:
     void OpenClick();
     void SaveClick();
     void SaveAsClick();
+    void ImportGiftClick();
+    void ImportAikenClick();
+    void ExportGiftClick();
+    void ExportAikenClick();
     void PrintClick();
     void PdfClick();
     void AddQuestionClick();
@@ -85,6 +95,8 @@ private:
     bool MaybeSave();
     // Saves to the test's file or a chosen one: false when cancelled or failed.
     bool Save(bool choose);
+    void ImportClick(TExchange format);
+    void ExportClick(TExchange format);
     void AddRecent(const std::string& path);
     void SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note);
 

@@ -341,6 +341,50 @@ TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows
     EXPECT_EQ(window->FilePath(), path);
 }
 
+TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
+{
+    const std::string gift = tmp.Write("bank.gift",
+        "// Банк вопросов\n$CATEGORY: География\n\n::Q1:: Tom & Jerry \\{кто\\}\nкот? { =Tom ~Jerry ~Spike }\n\n"
+        "::Q2:: Земля круглая? {T}\n\n::Q3:: Столица Франции? { ~Лион =Париж#Верно ~Марсель }\n");
+    window->ImportFile(gift, TEditorWindow::TExchange::Gift);
+    ASSERT_EQ(window->Document().Count(), 2);
+    EXPECT_EQ(window->Document().Questions()[0].text, QStringLiteral("Tom & Jerry {кто} кот?"));
+    EXPECT_EQ(window->Document().Questions()[1].correct, 2);
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("строка 7"))) << answers.Texts()[0].toStdString();
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_TRUE(window->FilePath().empty());
+
+    const std::string test = tmp.Path("bank.txt");
+    window->SaveFile(test);
+    EXPECT_EQ(ReadBytes(test), Cp("Tom && Jerry {кто} кот?\r\n3\r\n1\r\nTom\r\nJerry\r\nSpike\r\n"
+                                  "Столица Франции?\r\n3\r\n2\r\nЛион\r\nПариж\r\nМарсель\r\n"));
+
+    const std::vector<TEditQuestion> before = window->Document().Questions();
+    const std::string aiken = tmp.Path("bank-aiken.txt");
+    window->ExportFile(aiken, TEditorWindow::TExchange::Aiken);
+    EXPECT_EQ(ReadBytes(aiken).substr(0, 45), std::string("Tom & Jerry {кто} кот?\nA) Tom\nB) Jerry\n").substr(0, 45));
+    const std::string exported = tmp.Path("again.gift");
+    window->ExportFile(exported, TEditorWindow::TExchange::Gift);
+    window->ImportFile(exported, TEditorWindow::TExchange::Gift);
+    EXPECT_EQ(window->Document().Questions(), before);
+    window->ImportFile(aiken, TEditorWindow::TExchange::Aiken);
+    EXPECT_EQ(window->Document().Questions(), before);
+    EXPECT_EQ(answers.Texts().size(), 1u);
+}
+
+TEST_F(EditorWindow, ImportsThatHoldNoQuestionsAreRefused)
+{
+    const std::string kept = tmp.Write("g.txt", Geography);
+    window->OpenFile(kept);
+    for (const std::string& path : {tmp.Write("tf.gift", "::Q:: Земля круглая? {TRUE}\n"),
+             tmp.Write("bin.gift", std::string("\0\x01\x02", 3)), tmp.Write("cp.gift", Cp("Вопрос? {=а ~б}"))}) {
+        EXPECT_THROW(window->ImportFile(path, TEditorWindow::TExchange::Gift), std::exception) << path;
+        EXPECT_EQ(window->FilePath(), kept);
+        EXPECT_EQ(window->Document().Count(), 2);
+    }
+}
+
 TEST_F(EditorWindow, EveryControlHasANameAScreenReaderSays)
 {
     window->OpenFile(tmp.Write("g.txt", Geography));
