@@ -9,7 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream \
-    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11
+    xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11 \
+    x11-xkb-utils poppler-utils
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 

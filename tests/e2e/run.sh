@@ -49,4 +49,11 @@ wait_for 100 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 unset QT_SCALE_FACTOR
-/usr/bin/python3 "$here/scenarios.py" "$exe" "$@"
+status=0
+/usr/bin/python3 "$here/scenarios.py" "$exe" "$@" || status=$?
+# The teachers' editor, built beside the program.
+editor=${EKZAMO_EDITOR:-$(dirname "$exe")/editor/ekzamo-editor}
+if [ -x "$editor" ]; then
+    /usr/bin/python3 "$here/editor.py" "$exe" "$(realpath "$editor")" "$(dirname "$exe")/ekzamo-check" "$@" || status=$?
+fi
+exit $status
