@@ -68,16 +68,6 @@ QString Decode(const std::string& bytes, bool utf8)
     return EditFromMarked(utf8 ? QString::fromStdString(bytes) : FromAnsi(bytes));
 }
 
-// A character the code page lacks becomes '?' here, for the warnings'
-// sake; saving refuses such text before it gets this far.
-std::string Encode(const QString& edit)
-{
-    QString marked = MarkedFromEdit(edit);
-    for (qsizetype at = FirstNonAnsi(marked); at >= 0; at = FirstNonAnsi(marked))
-        marked.replace(at, marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1, u'?');
-    return ToAnsi(marked);
-}
-
 } // namespace
 
 TEditQuestion NewQuestion()
@@ -182,13 +172,33 @@ void TTestDocument::DuplicateQuestion(int question)
 
 std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
 {
+    // All the texts converted at once, one per line: a converter costs more
+    // to make than a question's text takes to convert.
+    QString all;
+    for (const TEditQuestion& q : questions) {
+        all += MarkedFromEdit(q.text) + u'\n';
+        for (const QString& option : q.options)
+            all += MarkedFromEdit(option) + u'\n';
+    }
+    // A character the code page lacks becomes '?' here, for the warnings'
+    // sake; saving refuses such text before it gets this far.
+    for (qsizetype at = FirstNonAnsi(all); at >= 0; at = FirstNonAnsi(all))
+        all.replace(at, all[at].isHighSurrogate() && at + 1 < all.size() ? 2 : 1, u'?');
+    const std::string bytes = ToAnsi(all);
+    std::size_t from = 0;
+    const auto next = [&bytes, &from] {
+        const std::size_t end = bytes.find('\n', from);
+        std::string line = bytes.substr(from, end - from);
+        from = end + 1;
+        return line;
+    };
     std::vector<TTestItem> items;
     items.reserve(questions.size());
     for (const TEditQuestion& q : questions) {
         TTestItem item;
-        item.Text = Encode(q.text);
-        for (const QString& option : q.options)
-            item.Options.push_back(Encode(option));
+        item.Text = next();
+        for (qsizetype i = 0; i < q.options.size(); ++i)
+            item.Options.push_back(next());
         item.Correct = q.correct;
         items.push_back(std::move(item));
     }
