@@ -63,11 +63,6 @@ const QString QuestionDuplicated = QStringLiteral("копия вопроса");
 // Typing merges with typing in the same field only.
 constexpr int TypingKey = 1;
 
-QString Decode(const std::string& bytes, bool utf8)
-{
-    return EditFromMarked(utf8 ? QString::fromStdString(bytes) : FromAnsi(bytes));
-}
-
 } // namespace
 
 TEditQuestion NewQuestion()
@@ -207,13 +202,30 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
 
 std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool utf8)
 {
+    // Decoded at once, one text per line, as ToItems encodes; the file's
+    // texts hold no line breaks.
+    std::string all;
+    for (const TTestItem& item : items) {
+        all += item.Text + '\n';
+        for (const std::string& option : item.Options)
+            all += option + '\n';
+    }
+    const QString text = utf8 ? QString::fromStdString(all) : FromAnsi(all);
+    all = {};
+    qsizetype from = 0;
+    const auto next = [&text, &from] {
+        const qsizetype end = text.indexOf(u'\n', from);
+        QString line = EditFromMarked(text.sliced(from, end - from));
+        from = end + 1;
+        return line;
+    };
     std::vector<TEditQuestion> questions;
     questions.reserve(items.size());
     for (const TTestItem& item : items) {
         TEditQuestion q;
-        q.text = Decode(item.Text, utf8);
-        for (const std::string& option : item.Options)
-            q.options.push_back(Decode(option, utf8));
+        q.text = next();
+        for (std::size_t i = 0; i < item.Options.size(); ++i)
+            q.options.push_back(next());
         q.correct = item.Correct;
         questions.push_back(std::move(q));
     }

@@ -74,7 +74,19 @@ constexpr int LineLimit = 32767;
 constexpr int MaxOptions = 255;
 constexpr int RecentCount = 8;
 constexpr int WarningPause = 250; // ms after the last keystroke
-constexpr int MaxStatusWarnings = 1;
+
+void StoreRecent(const std::string& path)
+{
+    QSettings settings;
+    QStringList recent = settings.value(RecentKey).toStringList();
+    const QString full = QFileInfo(FromNativePath(path)).absoluteFilePath();
+    recent.removeAll(full);
+    recent.prepend(full);
+    while (recent.size() > RecentCount)
+        recent.removeLast();
+    settings.setValue(RecentKey, recent);
+}
+
 
 QString ShownOnly(QString text)
 {
@@ -486,14 +498,9 @@ bool TEditorWindow::Save(bool choose)
 
 void TEditorWindow::AddRecent(const std::string& path)
 {
-    QSettings settings;
-    QStringList recent = settings.value(RecentKey).toStringList();
-    const QString full = QFileInfo(FromNativePath(path)).absoluteFilePath();
-    recent.removeAll(full);
-    recent.prepend(full);
-    while (recent.size() > RecentCount)
-        recent.removeLast();
-    settings.setValue(RecentKey, recent);
+    // Settings are read and written to disk, which a window that is still
+    // to be shown need not wait for.
+    QTimer::singleShot(0, this, [this, path] { Guard([&path] { StoreRecent(path); }); });
 }
 
 void TEditorWindow::RecentShow()

@@ -7,8 +7,10 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <fontconfig/fontconfig.h>
 #include <iostream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -48,7 +50,11 @@ int main(int argc, char* argv[])
         }
     }
 
+    // The window needs the font configuration, whose reading takes as long
+    // as connecting to the display: the two are done side by side.
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    fonts.join();
     QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
     QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
