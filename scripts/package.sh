@@ -12,6 +12,6 @@ ekzamo_install dpkg-dev file >&2
 # Packing builds only what it installs, not the tests.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_INSTALL_PREFIX=/usr >&2
-cmake --build "$build" -j"$(nproc)" --target Ekzamo ekzamo-check >&2
+cmake --build "$build" -j"$(nproc)" --target Ekzamo ekzamo-check ekzamo-convert ekzamo-editor >&2
 (cd "$build" && cpack -G DEB >&2)
 ls -t "$build"/ekzamo_*.deb | head -n 1
