@@ -175,8 +175,8 @@ bool TConversion::Read(TPlainTest& plain)
         const bool utf8 = IsUtf8WithLetters(bytes);
         if (utf8) {
             Note({1, FormatMsg::ReadAsUtf8});
-            if (bytes.starts_with("\xEF\xBB\xBF"))
-                bytes.erase(0, 3);
+            if (bytes.starts_with(Utf8Bom))
+                bytes.erase(0, Utf8Bom.size());
         }
         plain = PlainFromTest(ReadTestContent(bytes), utf8);
     } else {
@@ -232,8 +232,9 @@ int TConversion::Fail(const std::string& message)
 
 void TConversion::PrintNotes()
 {
+    // Notes on the whole file (line 0) come last.
     std::stable_sort(notes_.begin(), notes_.end(),
-        [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
+        [](const TFormatNote& a, const TFormatNote& b) { return a.Line - 1 < b.Line - 1; });
     for (const TFormatNote& note : notes_) {
         if (note.Line)
             std::cerr << in_ << ':' << note.Line << ": " << note.Text << '\n';

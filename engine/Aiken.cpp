@@ -37,8 +37,8 @@ private:
 
 TPlainTest TAikenReader::Read(std::string_view utf8)
 {
-    if (utf8.starts_with("\xEF\xBB\xBF"))
-        utf8.remove_prefix(3);
+    if (utf8.starts_with(Utf8Bom))
+        utf8.remove_prefix(Utf8Bom.size());
     std::size_t number = 1;
     std::size_t start = 0;
     // Lines end at LF, CR LF or a lone CR.
@@ -80,6 +80,8 @@ void TAikenReader::Line(std::string_view raw, std::size_t number)
         if (index < 0 || std::size_t(index) >= open_.Options.size())
             return Drop(Format(AikenMsg::BadAnswer, std::string(letter)));
         open_.Correct = index + 1;
+        if (const char* obstacle = CommonObstacle(open_))
+            return Drop(Format(FormatMsg::Skipped, obstacle));
         out_.Questions.push_back(std::move(open_));
         open_ = {};
         isOpen_ = false;
@@ -138,5 +140,9 @@ std::string AikenBytes(const std::vector<TPlainQuestion>& questions, std::vector
         if (trimmed)
             notes.push_back({q.Line, FormatMsg::Trimmed});
     }
+    // The readers drop a byte order mark that starts the file, so one that
+    // starts the first wording needs another before it.
+    if (out.starts_with(Utf8Bom))
+        out.insert(0, Utf8Bom);
     return out;
 }

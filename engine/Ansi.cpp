@@ -34,8 +34,9 @@ bool EncodesWhole(QStringView text)
 
 } // namespace
 
-// Block by block, then character by character in the failing block, so that
-// a long text costs few encoders.
+// The whole text at once, and only where that fails block by block, then
+// character by character in the failing block, so that a long text costs few
+// encoders.
 qsizetype FirstNonAnsi(QStringView text)
 {
     // ASCII and the Russian alphabet, nearly every test's whole text, need
@@ -44,7 +45,7 @@ qsizetype FirstNonAnsi(QStringView text)
         const char16_t u = c.unicode();
         return u < 0x80 || (u >= 0x0410 && u <= 0x044F) || u == 0x0401 || u == 0x0451;
     });
-    if (common)
+    if (common || EncodesWhole(text))
         return -1;
     constexpr qsizetype Block = 4096;
     for (qsizetype start = 0; start < text.size();) {

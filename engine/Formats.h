@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
 // Questions as the student sees them, in UTF-8: the form in which tests pass
 // between Ekzamo's files and the exchange formats (GIFT, Aiken). No '&'
 // markers here: "&" is just an ampersand.

@@ -101,8 +101,10 @@ void AppendUnescaped(TText& out, std::string_view line)
 
 void AppendUtf8(std::string& out, char32_t code)
 {
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         code = 0xFFFD;
+    else if (code < ' ' || code == 0x7F)
+        code = ' '; // no control characters from a reference
     const char32_t one[1] = {code};
     out += QString::fromUcs4(one, 1).toStdString();
 }
@@ -123,8 +125,7 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
                 break;
             }
             std::string tag = QString::fromStdString(html.substr(i + 1, end - i - 1)).toLower().toStdString();
-            while (!tag.empty() && (tag.back() == '/' || tag.back() == ' '))
-                tag.pop_back();
+            tag = tag.substr(0, tag.find_first_of(" \t\n/", tag.starts_with('/') ? 1 : 0));
             if (tag != "p" && tag != "/p" && tag != "br")
                 onlyParagraphs = false;
             if (tag == "/p" || tag == "br")
@@ -159,19 +160,21 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
     return out;
 }
 
-// Line breaks inside a wording or an option become one space.
+// Line breaks inside a wording or an option, a lone CR among them, become
+// one space.
 std::string OneLine(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
+    const auto lineBreak = [](char c) { return c == '\n' || c == '\r'; };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n') {
+        if (!lineBreak(text[i])) {
             out += text[i];
             continue;
         }
         while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
             out.pop_back();
-        while (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t' || text[i + 1] == '\n'))
+        while (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t' || lineBreak(text[i + 1])))
             ++i;
         out += ' ';
     }
@@ -248,8 +251,8 @@ private:
 
 TPlainTest TGiftReader::Read(std::string_view utf8)
 {
-    if (utf8.starts_with("\xEF\xBB\xBF"))
-        utf8.remove_prefix(3);
+    if (utf8.starts_with(Utf8Bom))
+        utf8.remove_prefix(Utf8Bom.size());
     TBlock block;
     std::size_t line = 0;
     std::size_t pos = 0;
@@ -466,5 +469,9 @@ std::string GiftBytes(const std::vector<TPlainQuestion>& questions, std::vector<
         if (trimmed)
             notes.push_back({q.Line, FormatMsg::Trimmed});
     }
+    // The readers drop a byte order mark that starts the file, so one that
+    // starts the first wording needs another before it.
+    if (out.starts_with(Utf8Bom))
+        out.insert(0, Utf8Bom);
     return out;
 }

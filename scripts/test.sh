@@ -29,6 +29,14 @@ if command -v clang++ >/dev/null; then
     cp "$root"/fuzz/corpus/* "$corpus"/
     "$root/build-fuzz/fuzz/fuzz_loadtest" -max_total_time=60 -print_final_stats=1 -print_funcs=0 "$corpus"
     rm -rf "$corpus"
+    for format in gift aiken; do
+        echo "== Fuzzing the $format reader and writer for 20 s"
+        cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_$format
+        corpus=$(mktemp -d)
+        cp "$root"/fuzz/corpus-$format/* "$corpus"/
+        "$root/build-fuzz/fuzz/fuzz_$format" -max_total_time=20 -print_final_stats=1 -print_funcs=0 "$corpus"
+        rm -rf "$corpus"
+    done
 fi
 
 echo "== Release build"

@@ -32,7 +32,7 @@ done
 dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root
 doc=$root/usr/share/doc/ekzamo
-expected=(usr/bin/Ekzamo usr/bin/ekzamo-check
+expected=(usr/bin/Ekzamo usr/bin/ekzamo-check usr/bin/ekzamo-convert
           "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
           "usr/share/icons/hicolor/scalable/apps/$id.svg"
           usr/share/doc/ekzamo/README.md usr/share/doc/ekzamo/examples/help.htxt)
@@ -56,7 +56,7 @@ for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
     file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-for program in Ekzamo ekzamo-check ekzamo-editor; do
+for program in Ekzamo ekzamo-check ekzamo-convert ekzamo-editor; do
     file "$root/usr/bin/$program" | grep -q "ELF .* executable, .*, stripped$" || fail "$program is no stripped executable"
 done
 cmp -s "$(dirname "$0")/../../examples/help.htxt" "$doc/examples/help.htxt" || fail "help.htxt differs"
@@ -71,6 +71,9 @@ grep -qx "Path=/usr/share/doc/ekzamo/examples" "$root/usr/share/applications/$id
 appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream data"
 
 "$root/usr/bin/ekzamo-check" "$doc/examples/geography.txt" >/dev/null || fail "ekzamo-check on a clean sample"
+"$root/usr/bin/ekzamo-convert" "$doc/examples/geography.txt" "$scratch/geography.gift" \
+    && "$root/usr/bin/ekzamo-convert" "$scratch/geography.gift" "$scratch/geography.txt" \
+    && cmp -s "$doc/examples/geography.txt" "$scratch/geography.txt" || fail "ekzamo-convert there and back on a sample"
 
 # The installed program, started as the desktop entry starts it.
 ekzamo_xvfb 1280x1024
