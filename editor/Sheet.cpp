@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QFile>
+#include <QFont>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QTextDocument>
@@ -21,6 +22,7 @@ const QString Letters = QStringLiteral("абвгдежзиклмнопрстуф
 const QString VariantHead = QStringLiteral("Вариант %1");
 const QString KeyHead = QStringLiteral("Ключ ответов");
 const QString NoRight = QStringLiteral("—");
+constexpr int SheetPointSize = 12;
 const QString PdfFailed = QStringLiteral("Не удалось записать PDF «%1»: %2");
 
 QString Shown(const QString& edit)
@@ -115,6 +117,10 @@ void PrintSheet(QPrinter& printer, const QString& title, const std::vector<TEdit
     const TSheetOptions& options)
 {
     QTextDocument document;
+    // Paper wants a size readers are used to, whatever the screen's font.
+    QFont font = document.defaultFont();
+    font.setPointSize(SheetPointSize);
+    document.setDefaultFont(font);
     document.setHtml(SheetHtml(title, questions, MakeVariants(questions, options), options.key));
     printer.setDocName(title);
     document.print(&printer);
