@@ -219,7 +219,9 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
     document_.Reset(std::move(questions));
     SelectField(document_.Count() > 0 ? 0 : -1, Field::Wording);
     UpdateTitle();
-    UpdateWarnings();
+    // Checked once the window is up: a test just opened is shown first.
+    warningTimer_.stop();
+    QTimer::singleShot(0, this, &TEditorWindow::UpdateWarnings);
 }
 
 void TEditorWindow::OpenFile(const std::string& path)
