@@ -37,13 +37,19 @@ for k in range(1, 256):
 with open(sys.argv[1], "wb") as f:
     f.write("".join(line + "\r\n" for line in lines).encode("cp1251"))
 PY
-ekzamo_xvfb 1280x1024
 export XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config
 export QT_QPA_PLATFORM=xcb
 
 measure() { (cd "$work" && "$build/bench/mapwait" "$@"); }
-measure "$editor" "$work/test255.txt" >/dev/null
-measure "$build/bench/bare_window" >/dev/null
+# One untimed run each fills the caches both will find warm. On a machine
+# where other private servers come and go, a server that does not answer is
+# started anew.
+for attempt in 1 2 3; do
+    ekzamo_xvfb 1280x1024
+    measure "$editor" "$work/test255.txt" >/dev/null 2>&1 && measure "$build/bench/bare_window" >/dev/null 2>&1 && break
+    kill "$EKZAMO_XVFB_PID" 2>/dev/null || true
+    [ "$attempt" -lt 3 ] || { echo "no X server answered" >&2; exit 1; }
+done
 for i in $(seq "$runs"); do
     measure "$editor" "$work/test255.txt" >>"$work/editor"
     measure "$build/bench/bare_window" >>"$work/bare"
