@@ -16,10 +16,10 @@ std::vector<TEditQuestion> Test255(bool faulty)
     std::vector<TEditQuestion> questions;
     for (int k = 1; k <= 255; ++k) {
         TEditQuestion q;
-        q.text = QStringLiteral("Вопрос %1: какой из ответов верный, если читать внимательно и до конца?").arg(k);
+        q.Text = QStringLiteral("Вопрос %1: какой из ответов верный, если читать внимательно и до конца?").arg(k);
         for (int i = 1; i <= 5; ++i)
-            q.options << QStringLiteral("Вариант ответа %1 к вопросу %2, достаточно длинный").arg(i).arg(k);
-        q.correct = faulty ? 0 : 1 + k % 5;
+            q.Options << QStringLiteral("Вариант ответа %1 к вопросу %2, достаточно длинный").arg(i).arg(k);
+        q.Correct = faulty ? 0 : 1 + k % 5;
         questions.push_back(std::move(q));
     }
     return questions;
@@ -38,11 +38,11 @@ void BM_WarningsPaneAfterTyping(benchmark::State& state)
 {
     TEditorWindow window;
     window.Document().Reset(Test255(state.range(0) != 0));
-    window.SelectField(127, Field::Wording);
-    QString text = window.Document().Questions()[127].text;
+    window.SelectField(127, Fields::Wording);
+    QString text = window.Document().Questions()[127].Text;
     for (auto _ : state) {
         text += u'а';
-        window.Document().SetText(127, Field::Wording, text);
+        window.Document().SetText(127, Fields::Wording, text);
         window.UpdateWarnings();
     }
     window.Document().UndoStack()->setClean();

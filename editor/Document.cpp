@@ -104,50 +104,50 @@ void TTestDocument::Apply(int at, int count, const std::vector<TEditQuestion>& w
 void TTestDocument::SetText(int question, int field, const QString& text)
 {
     TEditQuestion q = questions_[std::size_t(question)];
-    if (field == Field::Wording)
-        q.text = text;
+    if (field == Fields::Wording)
+        q.Text = text;
     else
-        q.options[field - 1] = text;
+        q.Options[field - 1] = text;
     Replace(question, 1, {q}, Typing, question, field, TypingKey);
 }
 
 void TTestDocument::SetCorrect(int question, int option)
 {
     TEditQuestion q = questions_[std::size_t(question)];
-    q.correct = option;
+    q.Correct = option;
     Replace(question, 1, {q}, Marking, question, option);
 }
 
 void TTestDocument::AddOption(int question, int after)
 {
     TEditQuestion q = questions_[std::size_t(question)];
-    q.options.insert(after, QString());
+    q.Options.insert(after, QString());
     // The mark stays with its option.
-    if (q.correct > after && q.correct <= q.options.size() - 1)
-        ++q.correct;
+    if (q.Correct > after && q.Correct <= q.Options.size() - 1)
+        ++q.Correct;
     Replace(question, 1, {q}, OptionAdded, question, after + 1);
 }
 
 void TTestDocument::RemoveOption(int question, int option)
 {
     TEditQuestion q = questions_[std::size_t(question)];
-    q.options.removeAt(option - 1);
-    if (q.correct == option)
-        q.correct = 0;
-    else if (q.correct > option && q.correct <= q.options.size() + 1)
-        --q.correct;
+    q.Options.removeAt(option - 1);
+    if (q.Correct == option)
+        q.Correct = 0;
+    else if (q.Correct > option && q.Correct <= q.Options.size() + 1)
+        --q.Correct;
     Replace(question, 1, {q}, OptionRemoved, question,
-        q.options.isEmpty() ? Field::OptionList : std::min(option, int(q.options.size())));
+        q.Options.isEmpty() ? Fields::OptionList : std::min(option, int(q.Options.size())));
 }
 
 void TTestDocument::InsertQuestion(int at, const TEditQuestion& question)
 {
-    Replace(at, 0, {question}, QuestionAdded, at, Field::Wording);
+    Replace(at, 0, {question}, QuestionAdded, at, Fields::Wording);
 }
 
 void TTestDocument::RemoveQuestion(int question)
 {
-    Replace(question, 1, {}, QuestionRemoved, std::max(0, std::min(question, Count() - 2)), Field::Wording);
+    Replace(question, 1, {}, QuestionRemoved, std::max(0, std::min(question, Count() - 2)), Fields::Wording);
 }
 
 void TTestDocument::MoveQuestion(int question, int by)
@@ -157,12 +157,12 @@ void TTestDocument::MoveQuestion(int question, int by)
         return;
     const int first = std::min(question, to);
     std::vector<TEditQuestion> swapped {questions_[std::size_t(first + 1)], questions_[std::size_t(first)]};
-    Replace(first, 2, std::move(swapped), QuestionMoved, to, Field::Wording);
+    Replace(first, 2, std::move(swapped), QuestionMoved, to, Fields::Wording);
 }
 
 void TTestDocument::DuplicateQuestion(int question)
 {
-    Replace(question + 1, 0, {questions_[std::size_t(question)]}, QuestionDuplicated, question + 1, Field::Wording);
+    Replace(question + 1, 0, {questions_[std::size_t(question)]}, QuestionDuplicated, question + 1, Fields::Wording);
 }
 
 std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
@@ -171,8 +171,8 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
     // to make than a question's text takes to convert.
     QString all;
     for (const TEditQuestion& q : questions) {
-        all += MarkedFromEdit(q.text) + u'\n';
-        for (const QString& option : q.options)
+        all += MarkedFromEdit(q.Text) + u'\n';
+        for (const QString& option : q.Options)
             all += MarkedFromEdit(option) + u'\n';
     }
     // A character the code page lacks becomes '?' here, for the warnings'
@@ -192,9 +192,9 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
     for (const TEditQuestion& q : questions) {
         TTestItem item;
         item.Text = next();
-        for (qsizetype i = 0; i < q.options.size(); ++i)
+        for (qsizetype i = 0; i < q.Options.size(); ++i)
             item.Options.push_back(next());
-        item.Correct = q.correct;
+        item.Correct = q.Correct;
         items.push_back(std::move(item));
     }
     return items;
@@ -223,10 +223,10 @@ std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool u
     questions.reserve(items.size());
     for (const TTestItem& item : items) {
         TEditQuestion q;
-        q.text = next();
+        q.Text = next();
         for (std::size_t i = 0; i < item.Options.size(); ++i)
-            q.options.push_back(next());
-        q.correct = item.Correct;
+            q.Options.push_back(next());
+        q.Correct = item.Correct;
         questions.push_back(std::move(q));
     }
     return questions;
@@ -236,8 +236,8 @@ TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
 {
     for (std::size_t k = 0; k < questions.size(); ++k) {
         const TEditQuestion& q = questions[k];
-        for (int field = 0; field <= q.options.size(); ++field) {
-            const QString marked = MarkedFromEdit(field == 0 ? q.text : q.options[field - 1]);
+        for (int field = 0; field <= q.Options.size(); ++field) {
+            const QString marked = MarkedFromEdit(field == 0 ? q.Text : q.Options[field - 1]);
             const qsizetype at = FirstNonAnsi(marked);
             if (at >= 0) {
                 const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;

@@ -14,16 +14,16 @@ struct TTestItem;
 // Markers.h), the right option counted from 1, 0 for none. A number the
 // file held that names no option is kept as read.
 struct TEditQuestion {
-    QString text;
-    QStringList options;
-    int correct = 0;
+    QString Text;
+    QStringList Options;
+    int Correct = 0;
 
     bool operator==(const TEditQuestion&) const = default;
 };
 
 // Where in a question something is: its wording, one option, the mark of
 // the right option, or its list of options as a whole.
-namespace Field {
+namespace Fields {
 inline constexpr int Wording = 0; // options are 1, 2, ...
 inline constexpr int RightMark = -1;
 inline constexpr int OptionList = -2;
@@ -82,8 +82,8 @@ std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool u
 
 // The first character of the questions that Windows-1251 cannot hold.
 struct TBadCharacter {
-    int question = -1; // from 0; -1 when there is none
-    int field = Field::Wording;
-    QString character;
+    int Question = -1; // from 0; -1 when there is none
+    int Field = Fields::Wording;
+    QString Character;
 };
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions);

@@ -96,7 +96,7 @@ QString ShownOnly(QString text)
 
 QString ListLabel(int index, const TEditQuestion& q)
 {
-    const QString text = ShownOnly(q.text).trimmed();
+    const QString text = ShownOnly(q.Text).trimmed();
     return QStringLiteral("%1. %2").arg(index + 1).arg(text.isEmpty() ? ListEmptyWording : text.left(200));
 }
 
@@ -217,7 +217,7 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
     note_ = note;
     current_ = -1;
     document_.Reset(std::move(questions));
-    SelectField(document_.Count() > 0 ? 0 : -1, Field::Wording);
+    SelectField(document_.Count() > 0 ? 0 : -1, Fields::Wording);
     UpdateTitle();
     // Checked once the window is up: a test just opened is shown first.
     warningTimer_.stop();
@@ -273,9 +273,9 @@ void TEditorWindow::OpenFile(const std::string& path)
 void TEditorWindow::SaveFile(const std::string& path)
 {
     const TBadCharacter bad = FirstBadCharacter(document_.Questions());
-    if (bad.question >= 0) {
-        SelectField(bad.question, bad.field);
-        throw EError(NotSaved.arg(bad.character).arg(bad.question + 1).toStdString());
+    if (bad.Question >= 0) {
+        SelectField(bad.Question, bad.Field);
+        throw EError(NotSaved.arg(bad.Character).arg(bad.Question + 1).toStdString());
     }
     SaveTestFile(path, ToItems(document_.Questions()));
     path_ = path;
@@ -322,11 +322,11 @@ void TEditorWindow::SelectField(int question, int field)
     const TEditQuestion& q = document_.Questions()[std::size_t(question)];
     QWidget* target = ui->Wording;
     if (field > 0 && field <= int(rows_.size()))
-        target = rows_[std::size_t(field - 1)].text;
-    else if (field == Field::RightMark && !rows_.empty())
-        target = rows_[std::size_t(q.correct >= 1 && q.correct <= int(rows_.size()) ? q.correct - 1 : 0)].right;
-    else if (field == Field::OptionList)
-        target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().text;
+        target = rows_[std::size_t(field - 1)].Text;
+    else if (field == Fields::RightMark && !rows_.empty())
+        target = rows_[std::size_t(q.Correct >= 1 && q.Correct <= int(rows_.size()) ? q.Correct - 1 : 0)].Right;
+    else if (field == Fields::OptionList)
+        target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().Text;
     if (target != QApplication::focusWidget())
         target->setFocus();
 }
@@ -342,17 +342,17 @@ void TEditorWindow::ShowQuestion()
         return;
     }
     const TEditQuestion& q = document_.Questions()[std::size_t(current_)];
-    if (ui->Wording->text() != q.text)
-        ui->Wording->setText(q.text);
-    MarkBadCharacter(ui->Wording, q.text);
-    BuildRows(int(q.options.size()));
-    for (int k = 0; k < q.options.size(); ++k) {
+    if (ui->Wording->text() != q.Text)
+        ui->Wording->setText(q.Text);
+    MarkBadCharacter(ui->Wording, q.Text);
+    BuildRows(int(q.Options.size()));
+    for (int k = 0; k < q.Options.size(); ++k) {
         const TOptionRow& row = rows_[std::size_t(k)];
-        if (row.text->text() != q.options[k])
-            row.text->setText(q.options[k]);
-        MarkBadCharacter(row.text, q.options[k]);
-        const QSignalBlocker block(row.right);
-        row.right->setChecked(k + 1 == q.correct);
+        if (row.Text->text() != q.Options[k])
+            row.Text->setText(q.Options[k]);
+        MarkBadCharacter(row.Text, q.Options[k]);
+        const QSignalBlocker block(row.Right);
+        row.Right->setChecked(k + 1 == q.Correct);
     }
     UpdateActions();
 }
@@ -360,32 +360,32 @@ void TEditorWindow::ShowQuestion()
 void TEditorWindow::BuildRows(int count)
 {
     while (int(rows_.size()) > count) {
-        delete rows_.back().right;
-        delete rows_.back().text;
+        delete rows_.back().Right;
+        delete rows_.back().Text;
         rows_.pop_back();
     }
     auto* grid = static_cast<QGridLayout*>(ui->OptionsPanel->layout());
     while (int(rows_.size()) < count) {
         const int option = int(rows_.size()) + 1;
         TOptionRow row;
-        row.right = new QRadioButton(option <= 9 ? QStringLiteral("&%1").arg(option) : QString::number(option),
+        row.Right = new QRadioButton(option <= 9 ? QStringLiteral("&%1").arg(option) : QString::number(option),
             ui->OptionsPanel);
-        row.right->setObjectName(QStringLiteral("Right%1").arg(option));
-        row.right->setAutoExclusive(false);
-        row.right->setAccessibleName(RightName.arg(option));
-        row.text = new QLineEdit(ui->OptionsPanel);
-        row.text->setObjectName(QStringLiteral("Option%1").arg(option));
-        row.text->setAccessibleName(OptionName.arg(option));
-        row.text->setMaxLength(LineLimit);
-        row.text->installEventFilter(new TUndoKeys(row.text));
-        grid->addWidget(row.right, option - 1, 0);
-        grid->addWidget(row.text, option - 1, 1);
-        connect(row.right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
-        connect(row.text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
-        connect(row.text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
+        row.Right->setObjectName(QStringLiteral("Right%1").arg(option));
+        row.Right->setAutoExclusive(false);
+        row.Right->setAccessibleName(RightName.arg(option));
+        row.Text = new QLineEdit(ui->OptionsPanel);
+        row.Text->setObjectName(QStringLiteral("Option%1").arg(option));
+        row.Text->setAccessibleName(OptionName.arg(option));
+        row.Text->setMaxLength(LineLimit);
+        row.Text->installEventFilter(new TUndoKeys(row.Text));
+        grid->addWidget(row.Right, option - 1, 0);
+        grid->addWidget(row.Text, option - 1, 1);
+        connect(row.Right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
+        connect(row.Text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
+        connect(row.Text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
         rows_.push_back(row);
-        row.right->show();
-        row.text->show();
+        row.Right->show();
+        row.Text->show();
     }
     // The rows at the top, the room left below them.
     for (int r = 0; r < grid->rowCount(); ++r)
@@ -395,9 +395,9 @@ void TEditorWindow::BuildRows(int count)
     // Wording, then each option's mark and text, then the option buttons.
     QWidget* previous = ui->Wording;
     for (const TOptionRow& row : rows_) {
-        setTabOrder(previous, row.right);
-        setTabOrder(row.right, row.text);
-        previous = row.text;
+        setTabOrder(previous, row.Right);
+        setTabOrder(row.Right, row.Text);
+        previous = row.Text;
     }
     setTabOrder(previous, ui->AddOption);
 }
@@ -437,7 +437,7 @@ void TEditorWindow::UpdateTitle()
 void TEditorWindow::UpdateActions()
 {
     const bool any = current_ >= 0;
-    const int options = any ? int(document_.Questions()[std::size_t(current_)].options.size()) : 0;
+    const int options = any ? int(document_.Questions()[std::size_t(current_)].Options.size()) : 0;
     for (QAction* action : {ui->ActionDuplicate, ui->ActionRemoveQuestion, ui->ActionMarkRight})
         action->setEnabled(any);
     ui->ActionMoveUp->setEnabled(current_ > 0);
@@ -456,7 +456,7 @@ int TEditorWindow::FocusedOption() const
 {
     const QWidget* focus = QApplication::focusWidget();
     for (std::size_t k = 0; k < rows_.size(); ++k)
-        if (focus == rows_[k].text || focus == rows_[k].right)
+        if (focus == rows_[k].Text || focus == rows_[k].Right)
             return int(k) + 1;
     return 0;
 }
@@ -586,10 +586,10 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
     for (const TPlainQuestion& p : plain.Questions) {
         // The exchange formats hold text as shown: '&' is an ampersand.
         TEditQuestion q;
-        q.text = JoinLines(QString::fromStdString(p.Text));
+        q.Text = JoinLines(QString::fromStdString(p.Text));
         for (const std::string& option : p.Options)
-            q.options << JoinLines(QString::fromStdString(option));
-        q.correct = p.Correct;
+            q.Options << JoinLines(QString::fromStdString(option));
+        q.Correct = p.Correct;
         questions.push_back(std::move(q));
     }
     SetContent(std::move(questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
@@ -608,14 +608,14 @@ void TEditorWindow::ExportFile(const std::string& path, TExchange format)
         const TEditQuestion& q = document_.Questions()[k];
         TPlainQuestion p;
         p.Line = k + 1;
-        bool marker = q.text.contains(MarkerLine);
-        p.Text = ShownOnly(q.text).toStdString();
-        for (const QString& option : q.options) {
+        bool marker = q.Text.contains(MarkerLine);
+        p.Text = ShownOnly(q.Text).toStdString();
+        for (const QString& option : q.Options) {
             marker = marker || option.contains(MarkerLine);
             p.Options.push_back(ShownOnly(option).toStdString());
             p.OptionLines.push_back(k + 1);
         }
-        p.Correct = q.correct;
+        p.Correct = q.Correct;
         if (marker)
             notes.push_back({k + 1, FormatMsg::LoneMarker});
         plain.push_back(std::move(p));
@@ -806,7 +806,7 @@ void TEditorWindow::WordingEdited(const QString& text)
             ui->Wording->setText(line);
             ui->Wording->setCursorPosition(std::max(0, cursor));
         }
-        document_.SetText(current_, Field::Wording, line);
+        document_.SetText(current_, Fields::Wording, line);
     });
 }
 
@@ -815,7 +815,7 @@ void TEditorWindow::OptionEdited(int option, const QString& text)
     Guard([this, option, &text] {
         if (current_ < 0)
             return;
-        QLineEdit* field = rows_[std::size_t(option - 1)].text;
+        QLineEdit* field = rows_[std::size_t(option - 1)].Text;
         const QString line = JoinLines(text);
         if (line != text) {
             const int cursor = field->cursorPosition() - int(text.size() - line.size());
@@ -832,7 +832,7 @@ void TEditorWindow::WordingReturn()
         if (rows_.empty())
             AddOptionClick();
         else
-            rows_.front().text->setFocus();
+            rows_.front().Text->setFocus();
     });
 }
 
@@ -840,8 +840,8 @@ void TEditorWindow::OptionReturn(int option)
 {
     Guard([this, option] {
         if (option < int(rows_.size()))
-            rows_[std::size_t(option)].text->setFocus();
-        else if (!rows_[std::size_t(option - 1)].text->text().trimmed().isEmpty() && option < MaxOptions)
+            rows_[std::size_t(option)].Text->setFocus();
+        else if (!rows_[std::size_t(option - 1)].Text->text().trimmed().isEmpty() && option < MaxOptions)
             document_.AddOption(current_, option);
     });
 }
@@ -852,8 +852,8 @@ void TEditorWindow::RightToggled(int option, bool checked)
         if (current_ < 0)
             return;
         if (!checked) { // the mark moves only to another option
-            const QSignalBlocker block(rows_[std::size_t(option - 1)].right);
-            rows_[std::size_t(option - 1)].right->setChecked(true);
+            const QSignalBlocker block(rows_[std::size_t(option - 1)].Right);
+            rows_[std::size_t(option - 1)].Right->setChecked(true);
             return;
         }
         document_.SetCorrect(current_, option);
@@ -865,7 +865,7 @@ void TEditorWindow::WarningActivated(QListWidgetItem* item)
     Guard([this, item] {
         const int index = item->data(Qt::UserRole).toInt();
         if (index >= 0 && index < int(warnings_.size()))
-            SelectField(warnings_[std::size_t(index)].question, warnings_[std::size_t(index)].field);
+            SelectField(warnings_[std::size_t(index)].Question, warnings_[std::size_t(index)].Field);
     });
 }
 

@@ -77,8 +77,8 @@ protected:
 
 private:
     struct TOptionRow {
-        QRadioButton* right = nullptr;
-        QLineEdit* text = nullptr;
+        QRadioButton* Right = nullptr;
+        QLineEdit* Text = nullptr;
     };
 
     void DocumentChanged(int at, int removed, int inserted);

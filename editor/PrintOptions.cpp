@@ -21,18 +21,19 @@ TPrintOptions::~TPrintOptions() = default;
 TSheetOptions TPrintOptions::Options() const
 {
     TSheetOptions options;
-    options.variants = ui->Variants->value();
-    options.shuffle = ui->Shuffle->isChecked();
-    options.key = ui->Key->isChecked();
+    options.Variants = ui->Variants->value();
+    options.Shuffle = ui->Shuffle->isChecked();
+    options.Key = ui->Key->isChecked();
     return options;
 }
 
 void TPrintOptions::VariantsChanged(int variants)
 {
-    // Several variants are for telling neighbours apart: shuffled unless the
-    // teacher says otherwise.
+    // Several variants are for telling neighbours apart: shuffled when the
+    // teacher first asks for more than one, and as the teacher says after.
     Guard([this, variants] {
-        if (variants > 1 && !ui->Shuffle->isChecked())
+        if (variants > 1 && previousVariants_ == 1)
             ui->Shuffle->setChecked(true);
+        previousVariants_ = variants;
     });
 }

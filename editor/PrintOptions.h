@@ -24,4 +24,5 @@ public:
 
 private:
     std::unique_ptr<Ui::TPrintOptions> ui;
+    int previousVariants_ = 1;
 };

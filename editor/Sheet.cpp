@@ -36,23 +36,23 @@ QString Shown(const QString& edit)
 
 std::vector<TVariant> MakeVariants(const std::vector<TEditQuestion>& questions, const TSheetOptions& options)
 {
-    QRandomGenerator random = options.seed ? QRandomGenerator(options.seed) : QRandomGenerator::securelySeeded();
+    QRandomGenerator random = options.Seed ? QRandomGenerator(options.Seed) : QRandomGenerator::securelySeeded();
     const auto shuffle = [&random](std::vector<int>& order) {
         for (std::size_t i = order.size(); i > 1; --i)
             std::swap(order[i - 1], order[random.bounded(quint32(i))]);
     };
-    std::vector<TVariant> variants(std::size_t(std::max(1, options.variants)));
+    std::vector<TVariant> variants(std::size_t(std::max(1, options.Variants)));
     for (TVariant& variant : variants) {
-        variant.questions.resize(questions.size());
-        std::iota(variant.questions.begin(), variant.questions.end(), 0);
-        if (options.shuffle)
-            shuffle(variant.questions);
-        for (const int k : variant.questions) {
-            std::vector<int> order(std::size_t(questions[std::size_t(k)].options.size()));
+        variant.Questions.resize(questions.size());
+        std::iota(variant.Questions.begin(), variant.Questions.end(), 0);
+        if (options.Shuffle)
+            shuffle(variant.Questions);
+        for (const int k : variant.Questions) {
+            std::vector<int> order(std::size_t(questions[std::size_t(k)].Options.size()));
             std::iota(order.begin(), order.end(), 0);
-            if (options.shuffle)
+            if (options.Shuffle)
                 shuffle(order);
-            variant.options.push_back(std::move(order));
+            variant.Options.push_back(std::move(order));
         }
     }
     return variants;
@@ -82,15 +82,15 @@ QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questi
                     .arg(v > 0 ? QStringLiteral(" style=\"page-break-before: always\"") : QString(), title.toHtmlEscaped());
         if (several)
             html += QStringLiteral("<h3>%1</h3>").arg(VariantHead.arg(v + 1));
-        for (std::size_t i = 0; i < variant.questions.size(); ++i) {
-            const TEditQuestion& q = questions[std::size_t(variant.questions[i])];
+        for (std::size_t i = 0; i < variant.Questions.size(); ++i) {
+            const TEditQuestion& q = questions[std::size_t(variant.Questions[i])];
             html += QStringLiteral("<p style=\"margin-top: 12px; margin-bottom: 4px\"><b>%1.</b> %2</p>")
                         .arg(i + 1)
-                        .arg(Shown(q.text));
-            const std::vector<int>& order = variant.options[i];
+                        .arg(Shown(q.Text));
+            const std::vector<int>& order = variant.Options[i];
             for (std::size_t j = 0; j < order.size(); ++j)
                 html += QStringLiteral("<p style=\"margin-left: 24px; margin-top: 0; margin-bottom: 0\">%1) %2</p>")
-                            .arg(OptionLetter(int(j)), Shown(q.options[order[j]]));
+                            .arg(OptionLetter(int(j)), Shown(q.Options[order[j]]));
         }
     }
     if (key) {
@@ -100,12 +100,12 @@ QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questi
             if (several)
                 html += QStringLiteral("<h3>%1</h3>").arg(VariantHead.arg(v + 1));
             QStringList answers;
-            for (std::size_t i = 0; i < variant.questions.size(); ++i) {
-                const TEditQuestion& q = questions[std::size_t(variant.questions[i])];
-                const std::vector<int>& order = variant.options[i];
-                const auto right = std::find(order.begin(), order.end(), q.correct - 1);
+            for (std::size_t i = 0; i < variant.Questions.size(); ++i) {
+                const TEditQuestion& q = questions[std::size_t(variant.Questions[i])];
+                const std::vector<int>& order = variant.Options[i];
+                const auto right = std::find(order.begin(), order.end(), q.Correct - 1);
                 answers += QStringLiteral("%1 — %2").arg(i + 1).arg(
-                    q.correct >= 1 && right != order.end() ? OptionLetter(int(right - order.begin())) : NoRight);
+                    q.Correct >= 1 && right != order.end() ? OptionLetter(int(right - order.begin())) : NoRight);
             }
             html += QStringLiteral("<p>%1</p>").arg(answers.join(QStringLiteral("; ")));
         }
@@ -121,7 +121,7 @@ void PrintSheet(QPrinter& printer, const QString& title, const std::vector<TEdit
     QFont font = document.defaultFont();
     font.setPointSize(SheetPointSize);
     document.setDefaultFont(font);
-    document.setHtml(SheetHtml(title, questions, MakeVariants(questions, options), options.key));
+    document.setHtml(SheetHtml(title, questions, MakeVariants(questions, options), options.Key));
     printer.setDocName(title);
     document.print(&printer);
 }

@@ -13,17 +13,17 @@ class QPrinter;
 // What goes on paper: how many variants, whether each shuffles its
 // questions and options, and whether the answer keys follow.
 struct TSheetOptions {
-    int variants = 1;
-    bool shuffle = false;
-    bool key = true;
-    std::uint32_t seed = 0; // 0: a new draw each time
+    int Variants = 1;
+    bool Shuffle = false;
+    bool Key = true;
+    std::uint32_t Seed = 0; // 0: a new draw each time
 };
 
 // One variant: the questions in the order printed, each with its options in
 // the order printed (indexes into the test's own order, from 0).
 struct TVariant {
-    std::vector<int> questions;
-    std::vector<std::vector<int>> options;
+    std::vector<int> Questions;
+    std::vector<std::vector<int>> Options;
 };
 
 std::vector<TVariant> MakeVariants(const std::vector<TEditQuestion>& questions, const TSheetOptions& options);

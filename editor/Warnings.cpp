@@ -28,7 +28,7 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
     std::size_t line = 1;
     for (const TEditQuestion& q : questions) {
         starts.push_back(line);
-        line += 3 + std::size_t(q.options.size());
+        line += 3 + std::size_t(q.Options.size());
     }
     for (const TCheckWarning& w : CheckTestBytes(TestFileBytes(ToItems(questions))).warnings) {
         const auto next = std::upper_bound(starts.begin(), starts.end(), w.line);
@@ -36,16 +36,16 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
             continue;
         const int k = int(next - starts.begin()) - 1;
         const std::size_t offset = w.line - starts[std::size_t(k)];
-        const int field = offset == 0 ? Field::Wording
-            : offset == 1             ? Field::OptionList
-            : offset == 2             ? Field::RightMark
+        const int field = offset == 0 ? Fields::Wording
+            : offset == 1             ? Fields::OptionList
+            : offset == 2             ? Fields::RightMark
                                       : int(offset - 2);
         warnings.push_back({k, field, QString::fromStdString(w.text)});
     }
     for (std::size_t k = 0; k < questions.size(); ++k) {
         const TEditQuestion& q = questions[k];
-        for (int field = 0; field <= q.options.size(); ++field) {
-            const QString& text = field == 0 ? q.text : q.options[field - 1];
+        for (int field = 0; field <= q.Options.size(); ++field) {
+            const QString& text = field == 0 ? q.Text : q.Options[field - 1];
             if (field > 0 && text.trimmed().isEmpty())
                 warnings.push_back({int(k), field, EmptyOption});
             const QString marked = MarkedFromEdit(text);
@@ -61,15 +61,15 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
         }
     }
     std::stable_sort(warnings.begin(), warnings.end(), [](const TEditorWarning& a, const TEditorWarning& b) {
-        return a.question < b.question;
+        return a.Question < b.Question;
     });
     return warnings;
 }
 
 QString WarningLabel(const TEditorWarning& warning)
 {
-    QString label = QuestionLabel.arg(warning.question + 1);
-    if (warning.field > 0)
-        label += OptionLabel.arg(warning.field);
-    return label + QStringLiteral(": ") + warning.text;
+    QString label = QuestionLabel.arg(warning.Question + 1);
+    if (warning.Field > 0)
+        label += OptionLabel.arg(warning.Field);
+    return label + QStringLiteral(": ") + warning.Text;
 }

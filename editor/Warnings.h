@@ -9,9 +9,9 @@
 // One warning about the test being edited, naming its question (from 0)
 // and the field to show for it.
 struct TEditorWarning {
-    int question = 0;
-    int field = Field::Wording;
-    QString text;
+    int Question = 0;
+    int Field = Fields::Wording;
+    QString Text;
 
     bool operator==(const TEditorWarning&) const = default;
 };

@@ -33,8 +33,8 @@ std::vector<TEditQuestion> Sample()
 // ---- text as shown and as written ----
 
 struct MarkerCase {
-    const char* marked;
-    const char* edit; // with '_' for the low line
+    const char* Marked;
+    const char* Edit; // with '_' for the low line
 };
 
 class Markers : public ::testing::TestWithParam<MarkerCase> {};
@@ -46,9 +46,9 @@ QString Low(const char* text)
 
 TEST_P(Markers, EditFormAndBackGiveTheFileText)
 {
-    const QString marked = QString::fromUtf8(GetParam().marked);
-    EXPECT_EQ(EditFromMarked(marked), Low(GetParam().edit));
-    EXPECT_EQ(MarkedFromEdit(Low(GetParam().edit)), marked);
+    const QString marked = QString::fromUtf8(GetParam().Marked);
+    EXPECT_EQ(EditFromMarked(marked), Low(GetParam().Edit));
+    EXPECT_EQ(MarkedFromEdit(Low(GetParam().Edit)), marked);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Markers,
@@ -84,7 +84,7 @@ protected:
 TEST_F(Editing, EveryKindOfEditIsUndoneAndRedoneExactly)
 {
     std::vector<std::vector<TEditQuestion>> states {Now()};
-    doc.SetText(0, Field::Wording, QStringLiteral("Столица Италии?"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Столица Италии?"));
     states.push_back(Now());
     doc.SetCorrect(1, 3);
     states.push_back(Now());
@@ -114,19 +114,19 @@ TEST_F(Editing, EveryKindOfEditIsUndoneAndRedoneExactly)
 TEST_F(Editing, TheMarkStaysWithItsOptionWhenOptionsComeAndGo)
 {
     doc.AddOption(1, 0); // before "3": "4" becomes option 3
-    EXPECT_EQ(Now()[1].correct, 3);
+    EXPECT_EQ(Now()[1].Correct, 3);
     doc.RemoveOption(1, 1);
-    EXPECT_EQ(Now()[1].correct, 2);
+    EXPECT_EQ(Now()[1].Correct, 2);
     doc.RemoveOption(1, 2); // the right one itself
-    EXPECT_EQ(Now()[1].correct, 0);
-    EXPECT_EQ(Now()[1].options, QStringList({QStringLiteral("3"), QStringLiteral("5")}));
+    EXPECT_EQ(Now()[1].Correct, 0);
+    EXPECT_EQ(Now()[1].Options, QStringList({QStringLiteral("3"), QStringLiteral("5")}));
 }
 
 TEST_F(Editing, TypingInOneFieldIsOneStepAndAnotherFieldStartsAnother)
 {
-    doc.SetText(0, Field::Wording, QStringLiteral("С"));
-    doc.SetText(0, Field::Wording, QStringLiteral("Ст"));
-    doc.SetText(0, Field::Wording, QStringLiteral("Сто"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("С"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Ст"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Сто"));
     doc.SetText(0, 1, QStringLiteral("Рим"));
     EXPECT_EQ(doc.UndoStack()->count(), 2);
     doc.UndoStack()->undo();
@@ -138,7 +138,7 @@ TEST_F(Editing, MovesPastTheEndsAndEditsThatChangeNothingLeaveNoStep)
 {
     doc.MoveQuestion(0, -1);
     doc.MoveQuestion(2, 1);
-    doc.SetText(0, Field::Wording, Sample()[0].text);
+    doc.SetText(0, Fields::Wording, Sample()[0].Text);
     doc.SetCorrect(0, 1);
     EXPECT_EQ(doc.UndoStack()->count(), 0);
 }
@@ -146,7 +146,7 @@ TEST_F(Editing, MovesPastTheEndsAndEditsThatChangeNothingLeaveNoStep)
 TEST(Items, TheEditorsQuestionsAreWrittenAsTheProgramReadsThem)
 {
     std::vector<TEditQuestion> questions = Sample();
-    questions[0].options[0] = QStringLiteral("П") + U + QStringLiteral("ариж");
+    questions[0].Options[0] = QStringLiteral("П") + U + QStringLiteral("ариж");
     const std::string bytes = TestFileBytes(ToItems(questions));
     EXPECT_EQ(bytes, Cp("Столица Франции?\r\n2\r\n1\r\n&Париж\r\nЛион\r\n2 + 2?\r\n3\r\n2\r\n3\r\n4\r\n5\r\n"
                         "Tom && Jerry\r\n2\r\n2\r\nкот\r\nмышь\r\n"));
@@ -156,10 +156,10 @@ TEST(Items, TheEditorsQuestionsAreWrittenAsTheProgramReadsThem)
 // ---- warnings ----
 
 struct WarningCase {
-    const char* name;
-    TEditQuestion question;
-    int field;
-    const char* contains;
+    const char* Name;
+    TEditQuestion Question;
+    int Field;
+    const char* Contains;
 };
 
 class Warnings : public ::testing::TestWithParam<WarningCase> {};
@@ -167,48 +167,48 @@ class Warnings : public ::testing::TestWithParam<WarningCase> {};
 TEST_P(Warnings, EachFaultIsNamedWithItsQuestionAndField)
 {
     std::vector<TEditQuestion> questions = Sample();
-    questions.insert(questions.begin() + 1, GetParam().question);
+    questions.insert(questions.begin() + 1, GetParam().Question);
     const auto warnings = EditorWarnings(questions);
     const auto found = std::find_if(warnings.begin(), warnings.end(), [](const TEditorWarning& w) {
-        return w.text.contains(QString::fromUtf8(GetParam().contains));
+        return w.Text.contains(QString::fromUtf8(GetParam().Contains));
     });
-    ASSERT_NE(found, warnings.end()) << GetParam().name;
-    EXPECT_EQ(found->question, 1);
-    EXPECT_EQ(found->field, GetParam().field);
+    ASSERT_NE(found, warnings.end()) << GetParam().Name;
+    EXPECT_EQ(found->Question, 1);
+    EXPECT_EQ(found->Field, GetParam().Field);
     for (const TEditorWarning& w : warnings)
-        EXPECT_EQ(w.question, 1) << w.text.toStdString();
+        EXPECT_EQ(w.Question, 1) << w.Text.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, Warnings,
     ::testing::Values(
         WarningCase {"no right option", Q(QStringLiteral("В?"), {QStringLiteral("а"), QStringLiteral("б")}, 0),
-            Field::RightMark, "номер правильного ответа 0"},
-        WarningCase {"one option", Q(QStringLiteral("В?"), {QStringLiteral("а")}, 1), Field::OptionList,
+            Fields::RightMark, "номер правильного ответа 0"},
+        WarningCase {"one option", Q(QStringLiteral("В?"), {QStringLiteral("а")}, 1), Fields::OptionList,
             "нужно хотя бы два"},
         WarningCase {"six options",
             Q(QStringLiteral("В?"), {QStringLiteral("а"), QStringLiteral("б"), QStringLiteral("в"), QStringLiteral("г"),
                 QStringLiteral("д"), QStringLiteral("е")}, 1),
             6, "показываются только 5"},
         WarningCase {"empty wording", Q(QStringLiteral(" "), {QStringLiteral("а"), QStringLiteral("б")}, 1),
-            Field::Wording, "пустой текст вопроса"},
+            Fields::Wording, "пустой текст вопроса"},
         WarningCase {"empty option", Q(QStringLiteral("В?"), {QStringLiteral("а"), QString()}, 1), 2,
             "пустой вариант"},
         WarningCase {"emoji", Q(QStringLiteral("В?"), {QStringLiteral("а"), QStringLiteral("б 😀")}, 1), 2,
             "«😀» (U+1F600)"},
         WarningCase {"greek", Q(QStringLiteral("Угол α?"), {QStringLiteral("а"), QStringLiteral("б")}, 1),
-            Field::Wording, "«α»"}));
+            Fields::Wording, "«α»"}));
 
 TEST(WarningsAlone, ACleanTestHasNoneAndTheMarkerLineIsNoStrangeCharacter)
 {
     std::vector<TEditQuestion> questions = Sample();
-    questions[0].text = QStringLiteral("С") + U + QStringLiteral("толица?");
+    questions[0].Text = QStringLiteral("С") + U + QStringLiteral("толица?");
     EXPECT_TRUE(EditorWarnings(questions).empty());
-    EXPECT_EQ(FirstBadCharacter(questions).question, -1);
-    questions[2].options[1] = QStringLiteral("мышь ✓");
+    EXPECT_EQ(FirstBadCharacter(questions).Question, -1);
+    questions[2].Options[1] = QStringLiteral("мышь ✓");
     const TBadCharacter bad = FirstBadCharacter(questions);
-    EXPECT_EQ(bad.question, 2);
-    EXPECT_EQ(bad.field, 2);
-    EXPECT_EQ(bad.character, QStringLiteral("✓"));
+    EXPECT_EQ(bad.Question, 2);
+    EXPECT_EQ(bad.Field, 2);
+    EXPECT_EQ(bad.Character, QStringLiteral("✓"));
 }
 
 TEST(WarningsAlone, The256thQuestionIsNamed)
@@ -216,7 +216,7 @@ TEST(WarningsAlone, The256thQuestionIsNamed)
     std::vector<TEditQuestion> questions(256, Sample()[0]);
     const auto warnings = EditorWarnings(questions);
     ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0].question, 255);
+    EXPECT_EQ(warnings[0].Question, 255);
     EXPECT_EQ(WarningLabel(warnings[0]).left(11), QStringLiteral("Вопрос 256:"));
 }
 
@@ -226,25 +226,25 @@ TEST(Sheet, VariantsArePermutationsAndTheKeyFollowsTheRightOption)
 {
     std::vector<TEditQuestion> questions = Sample();
     TSheetOptions options;
-    options.variants = 4;
-    options.shuffle = true;
-    options.seed = 7;
+    options.Variants = 4;
+    options.Shuffle = true;
+    options.Seed = 7;
     const auto variants = MakeVariants(questions, options);
     ASSERT_EQ(variants.size(), 4u);
     std::set<std::vector<int>> orders;
     for (const TVariant& v : variants) {
-        std::vector<int> sorted = v.questions;
+        std::vector<int> sorted = v.Questions;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(sorted, (std::vector<int> {0, 1, 2}));
-        orders.insert(v.questions);
-        for (std::size_t i = 0; i < v.questions.size(); ++i)
-            EXPECT_EQ(int(v.options[i].size()), questions[std::size_t(v.questions[i])].options.size());
+        orders.insert(v.Questions);
+        for (std::size_t i = 0; i < v.Questions.size(); ++i)
+            EXPECT_EQ(int(v.Options[i].size()), questions[std::size_t(v.Questions[i])].Options.size());
     }
     EXPECT_GT(orders.size(), 1u) << "four shuffled variants all alike";
 
     // Unshuffled, the key is the file's own right numbers as letters.
-    options.variants = 1;
-    options.shuffle = false;
+    options.Variants = 1;
+    options.Shuffle = false;
     const QString html = SheetHtml(QStringLiteral("Тест"), questions, MakeVariants(questions, options), true);
     EXPECT_TRUE(html.contains(QStringLiteral("1 — а; 2 — б; 3 — б")));
     EXPECT_TRUE(html.contains(QStringLiteral("Tom &amp; Jerry")));
@@ -257,9 +257,9 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
     TempFolder tmp;
     const QString pdf = QString::fromStdString(tmp.Path("sheet.pdf"));
     TSheetOptions options;
-    options.variants = 2;
-    options.shuffle = true;
-    options.seed = 3;
+    options.Variants = 2;
+    options.Shuffle = true;
+    options.Seed = 3;
     WritePdf(pdf, QStringLiteral("география"), Sample(), options);
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -273,8 +273,8 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
     const QString html = SheetHtml(QStringLiteral("география"), Sample(), variants, true);
     const QString key = html.mid(html.indexOf(QStringLiteral("Ключ ответов")));
     const TVariant& first = variants[0];
-    const auto& q = Sample()[std::size_t(first.questions[0])];
-    const int at = int(std::find(first.options[0].begin(), first.options[0].end(), q.correct - 1) - first.options[0].begin());
+    const auto& q = Sample()[std::size_t(first.Questions[0])];
+    const int at = int(std::find(first.Options[0].begin(), first.Options[0].end(), q.Correct - 1) - first.Options[0].begin());
     EXPECT_TRUE(key.contains(QStringLiteral("1 — ") + OptionLetter(at)));
     EXPECT_TRUE(out.contains(QStringLiteral("1 — ") + OptionLetter(at)));
 }

@@ -275,7 +275,7 @@ TEST_F(EditorWindow, ASaveThatFailsSaysWhyAndKeepsTheEdits)
     EXPECT_THROW(window->SaveFile(tmp.Path("no/such/folder/t.txt")), std::exception);
     answers.reply = QMessageBox::Ok;
     EXPECT_TRUE(window->isWindowModified());
-    EXPECT_EQ(window->Document().Questions()[0].text, QStringLiteral("Столица Франции? (столица)"));
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица Франции? (столица)"));
     EXPECT_EQ(window->FilePath(), tmp.Path("g.txt"));
 }
 
@@ -305,7 +305,7 @@ TEST_F(EditorWindow, FilesThatAreNoTestsAreRefusedAndTheEditorKeepsItsTest)
             EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromUtf8(b.says))) << error.what();
         }
         EXPECT_EQ(window->FilePath(), kept);
-        EXPECT_EQ(window->Document().Questions()[0].text, QStringLiteral("Столица Франции?!"));
+        EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица Франции?!"));
     }
     EXPECT_EQ(ReadBytes(kept), Geography);
 }
@@ -330,7 +330,7 @@ TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows
     window->OpenFile(path);
     ASSERT_EQ(answers.Texts().size(), 1);
     EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("UTF-8")));
-    EXPECT_EQ(window->Document().Questions()[0].text, QStringLiteral("Столица?"));
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица?"));
     EXPECT_TRUE(window->isWindowModified()) << "not yet in Windows-1251 on disk";
     window->SaveFile(path);
     EXPECT_EQ(ReadBytes(path), Cp("Столица?\r\n2\r\n1\r\nПариж\r\nЛион\r\n"));
@@ -348,8 +348,8 @@ TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
         "::Q2:: Земля круглая? {T}\n\n::Q3:: Столица Франции? { ~Лион =Париж#Верно ~Марсель }\n");
     window->ImportFile(gift, TEditorWindow::TExchange::Gift);
     ASSERT_EQ(window->Document().Count(), 2);
-    EXPECT_EQ(window->Document().Questions()[0].text, QStringLiteral("Tom & Jerry {кто} кот?"));
-    EXPECT_EQ(window->Document().Questions()[1].correct, 2);
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Tom & Jerry {кто} кот?"));
+    EXPECT_EQ(window->Document().Questions()[1].Correct, 2);
     ASSERT_EQ(answers.Texts().size(), 1);
     EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("строка 7"))) << answers.Texts()[0].toStdString();
     EXPECT_TRUE(window->isWindowModified());
