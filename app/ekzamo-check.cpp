@@ -61,9 +61,9 @@ int main(int argc, char* argv[])
         try {
             const TCheckReport report = CheckTest(name);
             std::cout << SummaryLine(name, report) << '\n';
-            for (const TCheckWarning& warning : report.warnings)
+            for (const TCheckWarning& warning : report.Warnings)
                 std::cout << WarningLine(name, warning) << '\n';
-            if (!report.warnings.empty() && status == 0)
+            if (!report.Warnings.empty() && status == 0)
                 status = 1;
         } catch (const std::exception& error) {
             std::cerr << name << ": " << AsShown(error.what()) << '\n';

@@ -30,17 +30,17 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
         starts.push_back(line);
         line += 3 + std::size_t(q.Options.size());
     }
-    for (const TCheckWarning& w : CheckTestBytes(TestFileBytes(ToItems(questions))).warnings) {
-        const auto next = std::upper_bound(starts.begin(), starts.end(), w.line);
+    for (const TCheckWarning& w : CheckTestBytes(TestFileBytes(ToItems(questions))).Warnings) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), w.Line);
         if (next == starts.begin())
             continue;
         const int k = int(next - starts.begin()) - 1;
-        const std::size_t offset = w.line - starts[std::size_t(k)];
+        const std::size_t offset = w.Line - starts[std::size_t(k)];
         const int field = offset == 0 ? Fields::Wording
             : offset == 1             ? Fields::OptionList
             : offset == 2             ? Fields::RightMark
                                       : int(offset - 2);
-        warnings.push_back({k, field, QString::fromStdString(w.text)});
+        warnings.push_back({k, field, QString::fromStdString(w.Text)});
     }
     for (std::size_t k = 0; k < questions.size(); ++k) {
         const TEditQuestion& q = questions[k];

@@ -92,7 +92,7 @@ public:
 
     void Warn(std::uint64_t offset, std::string text)
     {
-        report_.warnings.push_back({LineOf(offset), std::move(text)});
+        report_.Warnings.push_back({LineOf(offset), std::move(text)});
     }
 
     // A question group read whole.
@@ -102,8 +102,8 @@ public:
 
     TCheckReport Done()
     {
-        std::stable_sort(report_.warnings.begin(), report_.warnings.end(),
-            [](const TCheckWarning& a, const TCheckWarning& b) { return a.line < b.line; });
+        std::stable_sort(report_.Warnings.begin(), report_.Warnings.end(),
+            [](const TCheckWarning& a, const TCheckWarning& b) { return a.Line < b.Line; });
         return std::move(report_);
     }
 
@@ -123,7 +123,7 @@ private:
     void CheckWrapped(const TNumberPlace& place, std::int32_t value)
     {
         if (value < 0 || value > 255)
-            Warn(place.offset, Format(CheckMsg::Wrapped, N(value), N(std::uint8_t(value))));
+            Warn(place.Offset, Format(CheckMsg::Wrapped, N(value), N(std::uint8_t(value))));
     }
 
     TCheckReport report_;
@@ -133,50 +133,50 @@ private:
 
 void TChecker::Group(const TGroup& g, const TGroupPlaces& p)
 {
-    ++report_.questions;
+    ++report_.Groups;
     // Nothing but blank lines left: the reader still makes a question of them.
-    if (BlankFrom(p.text)) {
-        Warn(p.text, CheckMsg::TrailingEmpty);
+    if (BlankFrom(p.Text)) {
+        Warn(p.Text, CheckMsg::TrailingEmpty);
         return;
     }
     if (Blank(g.Text))
-        Warn(p.text, CheckMsg::EmptyWording);
-    if (AtEof(p.count.offset) || AtEof(p.correct.offset)) {
-        Warn(p.text, CheckMsg::CutShort);
+        Warn(p.Text, CheckMsg::EmptyWording);
+    if (AtEof(p.Count.Offset) || AtEof(p.Correct.Offset)) {
+        Warn(p.Text, CheckMsg::CutShort);
         return;
     }
-    CheckWrapped(p.count, g.Count);
-    CheckWrapped(p.correct, g.Correct);
+    CheckWrapped(p.Count, g.Count);
+    CheckWrapped(p.Correct, g.Correct);
     const unsigned count = std::uint8_t(g.Count);
     const unsigned correct = std::uint8_t(g.Correct);
     if (count < 2)
-        Warn(p.count.offset, Format(CheckMsg::FewOptions, N(count)));
+        Warn(p.Count.Offset, Format(CheckMsg::FewOptions, N(count)));
     if (correct == 0)
-        Warn(p.correct.offset, CheckMsg::CorrectZero);
+        Warn(p.Correct.Offset, CheckMsg::CorrectZero);
     else if (correct > count)
-        Warn(p.correct.offset, Format(CheckMsg::CorrectAboveCount, N(correct), N(count)));
+        Warn(p.Correct.Offset, Format(CheckMsg::CorrectAboveCount, N(correct), N(count)));
     // Options are shuffled before those past the fifth position are dropped,
     // so which ones are lost is new on every run.
     if (count > 5) {
         const std::string lost = N(count - 5);
         if (correct >= 1 && correct <= count)
-            Warn(p.options[5], Format(CheckMsg::ExtraOptions, N(count), lost, lost, N(count)));
+            Warn(p.Options[5], Format(CheckMsg::ExtraOptions, N(count), lost, lost, N(count)));
         else
-            Warn(p.options[5], Format(CheckMsg::ExtraOptionsNoRight, N(count), lost));
+            Warn(p.Options[5], Format(CheckMsg::ExtraOptionsNoRight, N(count), lost));
     }
-    if (!p.options.empty() && AtEof(p.options.back()))
-        Warn(p.text, CheckMsg::CutShort);
+    if (!p.Options.empty() && AtEof(p.Options.back()))
+        Warn(p.Text, CheckMsg::CutShort);
 }
 
 void TChecker::BadNumber(const TGroup& g, const TGroupPlaces& p)
 {
-    const bool isCount = p.correct.offset == NotRead;
-    const TNumberPlace& bad = isCount ? p.count : p.correct;
+    const bool isCount = p.Correct.Offset == NotRead;
+    const TNumberPlace& bad = isCount ? p.Count : p.Correct;
     std::string text = Format(CheckMsg::BadNumber, Msg::InvalidInput,
-        isCount ? CheckMsg::ExpectedCount : CheckMsg::ExpectedCorrect, FromAnsi(bad.text).toStdString());
-    if (isCount && Blank(g.Text) && LineOf(p.text) < LineOf(bad.offset))
-        text += Format(CheckMsg::BadNumberCause, N(LineOf(p.text)));
-    Warn(bad.offset, std::move(text));
+        isCount ? CheckMsg::ExpectedCount : CheckMsg::ExpectedCorrect, FromAnsi(bad.Text).toStdString());
+    if (isCount && Blank(g.Text) && LineOf(p.Text) < LineOf(bad.Offset))
+        text += Format(CheckMsg::BadNumberCause, N(LineOf(p.Text)));
+    Warn(bad.Offset, std::move(text));
 }
 
 // What the reader passes over without a trace: Ctrl-Z, encodings, line ends.
@@ -242,7 +242,7 @@ TCheckReport CheckTestBytes(std::string_view bytes)
             checker.Warn(reader.Offset(), Format(CheckMsg::TooManyQuestions, Msg::TooManyQuestions));
         TGroup group;
         TGroupPlaces places;
-        places.correct.offset = NotRead;
+        places.Correct.Offset = NotRead;
         try {
             ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
@@ -260,8 +260,8 @@ TCheckReport CheckTestBytes(std::string_view bytes)
 
 std::string SummaryLine(const std::string& name, const TCheckReport& report)
 {
-    const auto warnings = unsigned(report.warnings.size());
-    std::string line = name + ": " + N(report.questions) + " " + Plural(report.questions, CheckMsg::QuestionWords) + ", ";
+    const auto warnings = unsigned(report.Warnings.size());
+    std::string line = name + ": " + N(report.Groups) + " " + Plural(report.Groups, CheckMsg::QuestionWords) + ", ";
     if (warnings == 0)
         return line + CheckMsg::NoWarnings;
     return line + N(warnings) + " " + Plural(warnings, CheckMsg::WarningWords);
@@ -269,5 +269,5 @@ std::string SummaryLine(const std::string& name, const TCheckReport& report)
 
 std::string WarningLine(const std::string& name, const TCheckWarning& warning)
 {
-    return name + ":" + N(static_cast<long long>(warning.line)) + ": " + warning.text;
+    return name + ":" + N(static_cast<long long>(warning.Line)) + ": " + warning.Text;
 }

@@ -55,13 +55,13 @@ inline constexpr const char* NoWarnings = "предупреждений нет";
 }
 
 struct TCheckWarning {
-    std::size_t line = 0; // counted from 1
-    std::string text;     // UTF-8
+    std::size_t Line = 0; // counted from 1
+    std::string Text;     // UTF-8
 };
 
 struct TCheckReport {
-    unsigned questions = 0; // question groups read, as the program would count them
-    std::vector<TCheckWarning> warnings; // in line order
+    unsigned Groups = 0; // question groups read, as the program would count them
+    std::vector<TCheckWarning> Warnings; // in line order
 };
 
 // Reads a test file with the program's own reader and lists its quirks.

@@ -64,7 +64,7 @@ std::string AsShown(std::string message)
 int IoCodeFromErrno(int err, const std::string& path)
 {
     switch (err) {
-    case ENOENT: return IsFolder(SplitPath(path).folder) ? IoCode::FileNotFound : IoCode::PathNotFound;
+    case ENOENT: return IsFolder(SplitPath(path).Folder) ? IoCode::FileNotFound : IoCode::PathNotFound;
     case ENOTDIR: return IoCode::PathNotFound;
     case EACCES:
     case EPERM:

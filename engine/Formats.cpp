@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Formats.h"
 
+#include "engine/Aiken.h"
+#include "engine/Gift.h"
+
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 #include "engine/Mnemonic.h"
@@ -44,7 +47,7 @@ TPlainTest PlainFromTest(const TTestContent& content, bool utf8)
     for (std::size_t k = 0; k < content.Items.size(); ++k) {
         const TTestItem& item = content.Items[k];
         TPlainQuestion q;
-        q.Line = k < content.Lines.size() ? content.Lines[k] : 0;
+        q.Line = k < content.Lines.size() ? content.Lines[k] : k + 1;
         q.Text = Shown(item.Text, utf8, q.Line, plain.Notes);
         for (std::size_t i = 0; i < item.Options.size(); ++i) {
             q.OptionLines.push_back(q.Line + 3 + i);
@@ -142,4 +145,33 @@ std::string_view Trim(std::string_view text)
     while (!text.empty() && blank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+TImportedTest ImportTest(std::string_view bytes, TExchangeFormat format)
+{
+    TImportedTest imported;
+    TFormatNote problem;
+    if (!CheckUtf8Text(bytes, problem)) {
+        imported.Errors.push_back(problem);
+        return imported;
+    }
+    TPlainTest plain = format == TExchangeFormat::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    imported.Notes = std::move(plain.Notes);
+    if (plain.Questions.empty()) {
+        imported.Errors.push_back({0, FormatMsg::NoQuestions});
+        return imported;
+    }
+    imported.Items = TestFromPlain(plain.Questions, imported.Errors);
+    if (!imported.Errors.empty())
+        imported.Items.clear();
+    else if (plain.Questions.size() > 255)
+        imported.Notes.push_back({plain.Questions[255].Line, Format(FormatMsg::TooManyQuestions, Msg::TooManyQuestions)});
+    return imported;
+}
+
+std::string ExportTest(const TTestContent& content, TExchangeFormat format, std::vector<TFormatNote>& notes)
+{
+    const TPlainTest plain = PlainFromTest(content);
+    notes.insert(notes.end(), plain.Notes.begin(), plain.Notes.end());
+    return format == TExchangeFormat::Gift ? GiftBytes(plain.Questions, notes) : AikenBytes(plain.Questions, notes);
 }

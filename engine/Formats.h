@@ -80,3 +80,22 @@ const char* CommonObstacle(const TPlainQuestion& question);
 
 // Leading and trailing blanks, which the exchange formats drop.
 std::string_view Trim(std::string_view text);
+
+// Moodle's formats, for the tools that import and export them.
+enum class TExchangeFormat { Gift, Aiken };
+
+struct TImportedTest {
+    std::vector<TTestItem> Items; // empty when there are errors
+    std::vector<TFormatNote> Notes; // what was left out or changed, by line
+    std::vector<TFormatNote> Errors; // why nothing can be taken, by line
+};
+
+// A GIFT or Aiken file's bytes as an Ekzamo test: the text checked for UTF-8,
+// read, and written with '&' markers in Windows-1251; a character that has no
+// place there is an error. No question at all is an error too (line 0).
+TImportedTest ImportTest(std::string_view bytes, TExchangeFormat format);
+
+// An Ekzamo test as GIFT or Aiken text. Notes name the questions by
+// `content.Lines`, or by their numbers where it has none; questions the format
+// cannot hold are left out with a note.
+std::string ExportTest(const TTestContent& content, TExchangeFormat format, std::vector<TFormatNote>& notes);

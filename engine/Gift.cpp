@@ -12,17 +12,17 @@ namespace {
 constexpr auto npos = std::string::npos;
 
 // Text with the characters that came from GIFT escapes flagged: those never
-// take their special meaning. `base` is where it starts in its block.
+// take their special meaning. `Base` is where it starts in its block.
 struct TText {
-    std::string s;
-    std::vector<char> escaped;
-    std::size_t base = 0;
+    std::string Text;
+    std::vector<char> Escaped;
+    std::size_t Base = 0;
 
-    bool Special(std::size_t i, char c) const { return s[i] == c && !escaped[i]; }
+    bool Special(std::size_t i, char c) const { return Text[i] == c && !Escaped[i]; }
 
     std::size_t Find(char c, std::size_t from = 0) const
     {
-        for (std::size_t i = from; i < s.size(); ++i)
+        for (std::size_t i = from; i < Text.size(); ++i)
             if (Special(i, c))
                 return i;
         return npos;
@@ -30,8 +30,8 @@ struct TText {
 
     std::size_t Find(std::string_view what, std::size_t from = 0) const
     {
-        for (std::size_t i = s.find(what, from); i != npos; i = s.find(what, i + 1))
-            if (std::none_of(escaped.begin() + std::ptrdiff_t(i), escaped.begin() + std::ptrdiff_t(i + what.size()),
+        for (std::size_t i = Text.find(what, from); i != npos; i = Text.find(what, i + 1))
+            if (std::none_of(Escaped.begin() + std::ptrdiff_t(i), Escaped.begin() + std::ptrdiff_t(i + what.size()),
                     [](char e) { return e != 0; }))
                 return i;
         return npos;
@@ -47,31 +47,31 @@ struct TText {
 
     TText Mid(std::size_t from, std::size_t n = npos) const
     {
-        from = std::min(from, s.size());
-        n = std::min(n, s.size() - from);
-        return {s.substr(from, n), {escaped.begin() + std::ptrdiff_t(from), escaped.begin() + std::ptrdiff_t(from + n)},
-            base + from};
+        from = std::min(from, Text.size());
+        n = std::min(n, Text.size() - from);
+        return {Text.substr(from, n), {Escaped.begin() + std::ptrdiff_t(from), Escaped.begin() + std::ptrdiff_t(from + n)},
+            Base + from};
     }
 
     TText Trimmed() const
     {
-        const std::string_view t = Trim(s);
-        return Mid(std::size_t(t.data() - s.data()), t.size());
+        const std::string_view t = Trim(Text);
+        return Mid(std::size_t(t.data() - Text.data()), t.size());
     }
 
-    bool StartsWith(char c) const { return !s.empty() && Special(0, c); }
+    bool StartsWith(char c) const { return !Text.empty() && Special(0, c); }
 };
 
 // A question: its lines joined with line breaks, comment lines blanked, and
-// where each line starts.
+// where each line Starts.
 struct TBlock {
-    TText text;
-    std::vector<std::size_t> starts;
-    std::size_t firstLine = 0;
+    TText Text;
+    std::vector<std::size_t> Starts;
+    std::size_t FirstLine = 0;
 
     std::size_t LineAt(std::size_t offset) const
     {
-        return firstLine + std::size_t(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) - 1;
+        return FirstLine + std::size_t(std::upper_bound(Starts.begin(), Starts.end(), offset) - Starts.begin()) - 1;
     }
 };
 
@@ -79,10 +79,17 @@ struct TBlock {
 // the plain character; any other backslash stays.
 void AppendUnescaped(TText& out, std::string_view line)
 {
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
+    for (std::size_t i = 0; i < line.size();) {
+        // Runs without a backslash go in whole: a line may be very long.
+        const std::size_t slash = std::min(line.find('\\', i), line.size());
+        out.Text.append(line, i, slash - i);
+        out.Escaped.insert(out.Escaped.end(), slash - i, 0);
+        i = slash;
+        if (i == line.size())
+            break;
+        char c = '\\';
         bool escaped = false;
-        if (c == '\\' && i + 1 < line.size()) {
+        if (i + 1 < line.size()) {
             const char next = line[i + 1];
             if (std::string_view("\\~=#{}:").find(next) != npos) {
                 c = next;
@@ -94,8 +101,9 @@ void AppendUnescaped(TText& out, std::string_view line)
                 ++i;
             }
         }
-        out.s += c;
-        out.escaped.push_back(escaped);
+        out.Text += c;
+        out.Escaped.push_back(escaped);
+        ++i;
     }
 }
 
@@ -164,31 +172,30 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
 // one space.
 std::string OneLine(std::string_view text)
 {
+    text = Trim(text);
     std::string out;
     out.reserve(text.size());
-    const auto lineBreak = [](char c) { return c == '\n' || c == '\r'; };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!lineBreak(text[i])) {
-            out += text[i];
-            continue;
-        }
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t lineBreak = std::min(text.find_first_of("\r\n", i), text.size());
+        out.append(text, i, lineBreak - i);
+        if (lineBreak == text.size())
+            break;
         while (!out.empty() && (out.back() == ' ' || out.back() == '\t'))
             out.pop_back();
-        while (i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t' || lineBreak(text[i + 1])))
-            ++i;
+        i = text.find_first_not_of(" \t\r\n", lineBreak);
         out += ' ';
     }
-    return std::string(Trim(out));
+    return out;
 }
 
 enum class TFormat { Moodle, Html, Plain, Markdown };
 
 // "[html]" and the like before a text name its format; anything else in
 // brackets is text.
-std::string TextOf(const TText& raw, TFormat& format, bool takeFormat, std::size_t line, std::vector<TFormatNote>& notes)
+std::string TextOf(const TText& raw, TFormat& format, std::size_t line, std::vector<TFormatNote>& notes)
 {
-    std::string s = raw.s;
-    if (takeFormat && !s.empty() && s[0] == '[') {
+    std::string s = raw.Text;
+    if (!s.empty() && s[0] == '[') {
         static const std::pair<const char*, TFormat> names[] = {
             {"moodle", TFormat::Moodle}, {"html", TFormat::Html}, {"plain", TFormat::Plain}, {"markdown", TFormat::Markdown}};
         const std::size_t end = s.find(']');
@@ -266,37 +273,37 @@ TPlainTest TGiftReader::Read(std::string_view utf8)
             text.remove_suffix(1);
         ++line;
         if (Trim(text).empty()) {
-            if (!block.starts.empty())
+            if (!block.Starts.empty())
                 Question(block);
             block = {};
         } else {
-            if (block.starts.empty())
-                block.firstLine = line;
+            if (block.Starts.empty())
+                block.FirstLine = line;
             else
-                AppendUnescaped(block.text, "\n");
-            block.starts.push_back(block.text.s.size());
+                AppendUnescaped(block.Text, "\n");
+            block.Starts.push_back(block.Text.Text.size());
             // Comment lines count as blank within a question.
-            AppendUnescaped(block.text, Trim(text).starts_with("//") ? std::string_view(" ") : text);
+            AppendUnescaped(block.Text, Trim(text).starts_with("//") ? std::string_view(" ") : text);
         }
         if (last)
             break;
         pos = end + 1;
     }
-    if (!block.starts.empty())
+    if (!block.Starts.empty())
         Question(block);
     return std::move(out_);
 }
 
 void TGiftReader::Question(const TBlock& block)
 {
-    TText text = block.text.Trimmed();
-    if (text.s.empty())
+    TText text = block.Text.Trimmed();
+    if (text.Text.empty())
         return;
-    const std::size_t first = block.LineAt(text.base);
-    if (text.s.starts_with("$CATEGORY:") && !text.escaped[9])
+    const std::size_t first = block.LineAt(text.Base);
+    if (text.Text.starts_with("$CATEGORY:") && !text.Escaped[9])
         return;
     // The title is dropped: Ekzamo's questions have none.
-    if (text.s.starts_with("::") && !text.escaped[0] && !text.escaped[1]) {
+    if (text.Text.starts_with("::") && !text.Escaped[0] && !text.Escaped[1]) {
         const std::size_t end = text.Find("::", 2);
         text = end == npos ? text.Mid(2) : text.Mid(end + 2).Trimmed();
     }
@@ -312,26 +319,26 @@ void TGiftReader::Question(const TBlock& block)
     // The answers at the end are removed; in the middle they leave a blank
     // to fill.
     TText wording = text.Mid(0, open);
-    if (!text.Special(text.s.size() - 1, '}')) {
+    if (!text.Special(text.Text.size() - 1, '}')) {
         const TText after = text.Mid(close + 1);
-        wording.s += "_____" + after.s;
-        wording.escaped.insert(wording.escaped.end(), 5, 1);
-        wording.escaped.insert(wording.escaped.end(), after.escaped.begin(), after.escaped.end());
+        wording.Text += "_____" + after.Text;
+        wording.Escaped.insert(wording.Escaped.end(), 5, 1);
+        wording.Escaped.insert(wording.Escaped.end(), after.Escaped.begin(), after.Escaped.end());
     }
     const std::size_t general = answers.FindLast("####");
     if (general != npos) {
-        out_.Notes.push_back({block.LineAt(answers.base + general), GiftMsg::GeneralFeedback});
+        out_.Notes.push_back({block.LineAt(answers.Base + general), GiftMsg::GeneralFeedback});
         answers = answers.Mid(0, general).Trimmed();
     }
 
-    if (answers.s.empty())
+    if (answers.Text.empty())
         return Skip(first, GiftMsg::Essay);
     if (answers.StartsWith('#'))
         return Skip(first, GiftMsg::Numerical);
     if (answers.Find('~') == npos) {
         if (answers.Find('=') != npos && answers.Find("->") != npos)
             return Skip(first, GiftMsg::Matching);
-        std::string check = answers.s;
+        std::string check = answers.Text;
         const std::size_t hash = answers.Find('#');
         if (hash != npos && hash > 0)
             check = std::string(Trim(check.substr(0, hash)));
@@ -345,25 +352,25 @@ void TGiftReader::Question(const TBlock& block)
     // Moodle splits before every '~' and '='.
     std::vector<TText> parts;
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= answers.s.size(); ++i) {
-        const bool end = i == answers.s.size();
+    for (std::size_t i = 0; i <= answers.Text.size(); ++i) {
+        const bool end = i == answers.Text.size();
         if (end || answers.Special(i, '~') || answers.Special(i, '=')) {
             parts.push_back(answers.Mid(start, i - start));
-            start = end || answers.s[i] == '~' ? i + 1 : i;
+            start = end || answers.Text[i] == '~' ? i + 1 : i;
         }
     }
-    if (!parts.empty() && Trim(parts.front().s).empty())
+    if (!parts.empty() && Trim(parts.front().Text).empty())
         parts.erase(parts.begin());
 
     TFormat format = TFormat::Moodle;
     TPlainQuestion q;
     q.Line = first;
     std::vector<TFormatNote> notes;
-    q.Text = TextOf(wording.Trimmed(), format, true, first, notes);
+    q.Text = TextOf(wording.Trimmed(), format, first, notes);
     int right = 0;
     for (TText part : parts) {
         part = part.Trimmed();
-        const std::size_t line = block.LineAt(part.base);
+        const std::size_t line = block.LineAt(part.Base);
         bool isRight = false;
         if (part.StartsWith('=')) {
             isRight = true;
@@ -371,7 +378,7 @@ void TGiftReader::Question(const TBlock& block)
         } else {
             double weight = 0;
             std::size_t length = 0;
-            if (WeightPrefix(part.s, weight, length)) {
+            if (WeightPrefix(part.Text, weight, length)) {
                 if (weight != 0)
                     return Skip(first, GiftMsg::Weighted);
                 part = part.Mid(length);
@@ -379,11 +386,11 @@ void TGiftReader::Question(const TBlock& block)
         }
         const std::size_t hash = part.Find('#');
         if (hash != npos) {
-            notes.push_back({block.LineAt(part.base + hash), GiftMsg::Feedback});
+            notes.push_back({block.LineAt(part.Base + hash), GiftMsg::Feedback});
             part = part.Mid(0, hash);
         }
         TFormat answerFormat = format;
-        std::string option = TextOf(part.Trimmed(), answerFormat, true, line, notes);
+        std::string option = TextOf(part.Trimmed(), answerFormat, line, notes);
         if (option.empty()) {
             notes.push_back({line, GiftMsg::EmptyOptionDropped});
             continue;
@@ -407,12 +414,17 @@ void TGiftReader::Question(const TBlock& block)
 
 std::string Escaped(std::string_view text)
 {
+    constexpr std::string_view special = "\\~=#{}:";
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        if (std::string_view("\\~=#{}:").find(c) != npos)
-            out += '\\';
-        out += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t next = std::min(text.find_first_of(special, i), text.size());
+        out.append(text, i, next - i);
+        if (next == text.size())
+            break;
+        out += '\\';
+        out += text[next];
+        i = next + 1;
     }
     return out;
 }

@@ -42,16 +42,25 @@ Out Shown(In marked, bool* droppedMarker)
 
 std::string MarkedFromShown(std::string_view shown)
 {
+    if (shown.find('&') == std::string_view::npos)
+        return std::string(shown); // the usual case, and fast for a long line
     return Marked<std::string>(shown);
 }
 
 QString MarkedFromShown(QStringView shown)
 {
+    if (!shown.contains(u'&'))
+        return shown.toString();
     return Marked<QString>(shown);
 }
 
 std::string ShownFromMarked(std::string_view marked, bool* droppedMarker)
 {
+    if (marked.find('&') == std::string_view::npos) {
+        if (droppedMarker)
+            *droppedMarker = false;
+        return std::string(marked);
+    }
     return Shown<std::string>(marked, droppedMarker);
 }
 

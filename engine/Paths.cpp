@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Paths.h"
 
-PathParts SplitPath(std::string_view path)
+TPathParts SplitPath(std::string_view path)
 {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
@@ -14,9 +14,9 @@ PathParts SplitPath(std::string_view path)
 
 std::string ResultNameFor(const std::string& testFile)
 {
-    const PathParts parts = SplitPath(testFile);
-    std::string result(parts.folder);
-    result += parts.stem;
+    const TPathParts parts = SplitPath(testFile);
+    std::string result(parts.Folder);
+    result += parts.Stem;
     result += ".out";
     // A test that is itself named .out must not be overwritten by its results.
     return result == testFile ? result + ".out" : result;
@@ -24,5 +24,5 @@ std::string ResultNameFor(const std::string& testFile)
 
 std::string TestNameOf(const std::string& testFile)
 {
-    return std::string(SplitPath(testFile).stem);
+    return std::string(SplitPath(testFile).Stem);
 }

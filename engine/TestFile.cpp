@@ -16,11 +16,32 @@ namespace {
 
 constexpr std::size_t MaxQuestions = 255;
 
-std::size_t LineOf(std::string_view bytes, std::uint64_t offset)
-{
-    const auto end = bytes.begin() + std::ptrdiff_t(std::min<std::uint64_t>(offset, bytes.size()));
-    return std::size_t(std::count(bytes.begin(), end, '\n')) + 1;
-}
+// Line numbers of offsets met in increasing order, counted as the reading
+// goes rather than from the start each time.
+class TLineCounter {
+public:
+    explicit TLineCounter(std::string_view bytes)
+        : bytes_(bytes)
+    {
+    }
+
+    std::size_t LineOf(std::uint64_t offset)
+    {
+        const std::size_t to = std::size_t(std::min<std::uint64_t>(offset, bytes_.size()));
+        if (to < at_) {
+            at_ = 0;
+            line_ = 1;
+        }
+        line_ += std::size_t(std::count(bytes_.begin() + std::ptrdiff_t(at_), bytes_.begin() + std::ptrdiff_t(to), '\n'));
+        at_ = to;
+        return line_;
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+    std::size_t line_ = 1;
+};
 
 std::string Utf8Path(const std::string& path)
 {
@@ -56,29 +77,30 @@ std::string SaveFailure(const QString& path, const QFileDevice& file)
 TTestContent ReadTestContent(std::string_view bytes)
 {
     TTestReader reader(bytes);
+    TLineCounter lines(bytes);
     TTestContent content;
     while (!reader.AtEnd()) {
         if (content.Items.size() == MaxQuestions && content.StopMessage.empty()) {
             content.StopMessage = Msg::TooManyQuestions;
-            content.StopLine = LineOf(bytes, reader.Offset());
+            content.StopLine = lines.LineOf(reader.Offset());
         }
         TGroup group;
         TGroupPlaces places;
-        places.correct.offset = ~std::uint64_t(0);
+        places.Correct.Offset = ~std::uint64_t(0);
         try {
             ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
             if (e.ErrorCode != IoCode::InvalidInput)
                 throw;
-            const bool atCount = places.correct.offset == ~std::uint64_t(0);
+            const bool atCount = places.Correct.Offset == ~std::uint64_t(0);
             if (content.Items.size() < MaxQuestions) {
                 content.StopMessage = Msg::InvalidInput;
-                content.StopLine = LineOf(bytes, atCount ? places.count.offset : places.correct.offset);
+                content.StopLine = lines.LineOf(atCount ? places.Count.Offset : places.Correct.Offset);
             }
             break;
         }
         content.Items.push_back({std::move(group.Text), std::move(group.Options), std::uint8_t(group.Correct)});
-        content.Lines.push_back(LineOf(bytes, places.text));
+        content.Lines.push_back(lines.LineOf(places.Text));
     }
     return content;
 }

@@ -169,14 +169,14 @@ void TTestReader::SkipLine()
 void ReadGroup(TTestReader& reader, TGroup& group, TGroupPlaces* places)
 {
     if (places)
-        places->text = reader.Offset();
+        places->Text = reader.Offset();
     group.Text = reader.ReadLine();
-    group.Count = reader.ReadNumber(places ? &places->count : nullptr);
-    group.Correct = reader.ReadNumber(places ? &places->correct : nullptr);
+    group.Count = reader.ReadNumber(places ? &places->Count : nullptr);
+    group.Correct = reader.ReadNumber(places ? &places->Correct : nullptr);
     const unsigned count = std::uint8_t(group.Count);
     for (unsigned i = 1; i <= count; ++i) {
         if (places)
-            places->options.push_back(reader.Offset());
+            places->Options.push_back(reader.Offset());
         group.Options.push_back(reader.ReadLine());
     }
 }

@@ -20,17 +20,17 @@ inline constexpr std::size_t NumberLimit = 32;
 // (after the cut at NumberLimit). Both are set before the run is parsed, so
 // they name the bad run when parsing fails.
 struct TNumberPlace {
-    std::uint64_t offset = 0;
-    std::string text;
+    std::uint64_t Offset = 0;
+    std::string Text;
 };
 
 // Where the items of one question group start, as byte offsets from the start
 // of the file. Filled only when asked for; loading does not need it.
 struct TGroupPlaces {
-    std::uint64_t text = 0;
-    TNumberPlace count;
-    TNumberPlace correct;
-    std::vector<std::uint64_t> options;
+    std::uint64_t Text = 0;
+    TNumberPlace Count;
+    TNumberPlace Correct;
+    std::vector<std::uint64_t> Options;
 };
 
 // One question group in file order, as the program reads it: nothing

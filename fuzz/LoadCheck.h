@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-struct LoadOutcome {
-    std::string error;             // what() of the exception, empty if none
-    const char* broken = nullptr;  // first table invariant violated
-    std::vector<std::unique_ptr<TQuestion>> questions;
+struct TLoadOutcome {
+    std::string Error;             // what() of the exception, empty if none
+    const char* Broken = nullptr;  // first table invariant violated
+    std::vector<std::unique_ptr<TQuestion>> Loaded;
 };
 
 inline bool HasLineBreakOrEof(const std::string& s)
@@ -26,46 +26,46 @@ inline bool HasLineBreakOrEof(const std::string& s)
 }
 
 // Loads `path` into empty tables and takes the questions out of them.
-inline LoadOutcome LoadFresh(const std::string& path)
+inline TLoadOutcome LoadFresh(const std::string& path)
 {
     for (auto& q : Questions)
         q.reset();
     QuestionCount = 0;
 
-    LoadOutcome out;
+    TLoadOutcome out;
     try {
         LoadTest(path);
     } catch (const std::exception& e) {
-        out.error = e.what();
-        if (out.error.empty())
-            out.error = "(empty message)";
+        out.Error = e.what();
+        if (out.Error.empty())
+            out.Error = "(empty message)";
     }
 
     if (Questions[0])
-        out.broken = "Questions[0] is used";
-    for (int k = 1; k <= 255 && !out.broken; ++k) {
+        out.Broken = "Questions[0] is used";
+    for (int k = 1; k <= 255 && !out.Broken; ++k) {
         if (k <= QuestionCount && !Questions[k])
-            out.broken = "a counted question is missing";
+            out.Broken = "a counted question is missing";
         if (k > QuestionCount && Questions[k])
-            out.broken = "a question is stored past QuestionCount";
+            out.Broken = "a question is stored past QuestionCount";
     }
     for (int k = 1; k <= QuestionCount; ++k)
-        out.questions.push_back(std::move(Questions[k]));
-    if (out.broken)
+        out.Loaded.push_back(std::move(Questions[k]));
+    if (out.Broken)
         return out;
 
-    for (const auto& q : out.questions) {
+    for (const auto& q : out.Loaded) {
         if (HasLineBreakOrEof(q->Text) || !q->Options[0].empty()) {
-            out.broken = "wording holds a line break or Ctrl-Z, or option 0 is used";
+            out.Broken = "wording holds a line break or Ctrl-Z, or option 0 is used";
             return out;
         }
         for (int i = 1; i <= 5; ++i) {
             if (HasLineBreakOrEof(q->Options[i])) {
-                out.broken = "an option holds a line break or Ctrl-Z";
+                out.Broken = "an option holds a line break or Ctrl-Z";
                 return out;
             }
             if (i > q->OptionCount && !q->Options[i].empty()) {
-                out.broken = "an option is stored above OptionCount";
+                out.Broken = "an option is stored above OptionCount";
                 return out;
             }
         }
@@ -83,15 +83,15 @@ inline std::vector<std::string> SortedShown(const TQuestion& q)
 
 // Compares two loads of the same file; returns the first difference the
 // shuffle cannot explain, or nullptr.
-inline const char* ShuffleMismatch(const LoadOutcome& a, const LoadOutcome& b)
+inline const char* ShuffleMismatch(const TLoadOutcome& a, const TLoadOutcome& b)
 {
-    if (a.error != b.error)
+    if (a.Error != b.Error)
         return "the two loads failed differently";
-    if (a.questions.size() != b.questions.size())
+    if (a.Loaded.size() != b.Loaded.size())
         return "the two loads read different question counts";
-    for (std::size_t k = 0; k < a.questions.size(); ++k) {
-        const TQuestion& x = *a.questions[k];
-        const TQuestion& y = *b.questions[k];
+    for (std::size_t k = 0; k < a.Loaded.size(); ++k) {
+        const TQuestion& x = *a.Loaded[k];
+        const TQuestion& y = *b.Loaded[k];
         if (x.Text != y.Text || x.OptionCount != y.OptionCount)
             return "the two loads read different wordings or option counts";
         const int n = x.OptionCount;

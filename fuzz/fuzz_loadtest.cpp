@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("cannot write the input file");
     std::fclose(f);
 
-    const LoadOutcome a = LoadFresh(InputPath());
-    if (a.broken)
-        Fail(a.broken);
-    const LoadOutcome b = LoadFresh(InputPath());
-    if (b.broken)
-        Fail(b.broken);
+    const TLoadOutcome a = LoadFresh(InputPath());
+    if (a.Broken)
+        Fail(a.Broken);
+    const TLoadOutcome b = LoadFresh(InputPath());
+    if (b.Broken)
+        Fail(b.Broken);
     if (const char* why = ShuffleMismatch(a, b))
         Fail(why);
     return 0;

@@ -9,9 +9,10 @@ build=$(realpath -m "${1:-$root/build-package}")
 . "$root/scripts/deps.sh"
 ekzamo_install dpkg-dev file >&2
 
-# Packing builds only what it installs, not the tests.
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+# Packing builds only what it installs: no tests, benchmarks or fuzz targets.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DEKZAMO_FUZZ=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
     -DCMAKE_INSTALL_PREFIX=/usr >&2
-cmake --build "$build" -j"$(nproc)" --target Ekzamo ekzamo-check ekzamo-convert ekzamo-editor >&2
+cmake --build "$build" -j"$(nproc)" >&2
 (cd "$build" && cpack -G DEB >&2)
 ls -t "$build"/ekzamo_*.deb | head -n 1

@@ -24,14 +24,14 @@ bool Matches(const TCheckWarning& got, const Want& want)
 {
     const std::string pattern(want.message);
     const std::string fixed = pattern.substr(0, pattern.find('%'));
-    return got.line == want.line && got.text.compare(0, fixed.size(), fixed) == 0;
+    return got.Line == want.line && got.Text.compare(0, fixed.size(), fixed) == 0;
 }
 
 std::string Describe(const std::vector<TCheckWarning>& warnings)
 {
     std::string out;
     for (const TCheckWarning& w : warnings)
-        out += "\n  " + std::to_string(w.line) + ": " + w.text;
+        out += "\n  " + std::to_string(w.Line) + ": " + w.Text;
     return out.empty() ? "\n  (none)" : out;
 }
 
@@ -65,10 +65,10 @@ TEST_P(Quirk, IsReportedOnItsLine)
 {
     const QuirkCase& c = GetParam();
     const TCheckReport report = Check(c.file);
-    bool same = report.warnings.size() == c.warnings.size();
+    bool same = report.Warnings.size() == c.warnings.size();
     for (std::size_t k = 0; same && k < c.warnings.size(); ++k)
-        same = Matches(report.warnings[k], c.warnings[k]);
-    EXPECT_TRUE(same) << "got:" << Describe(report.warnings);
+        same = Matches(report.Warnings[k], c.warnings[k]);
+    EXPECT_TRUE(same) << "got:" << Describe(report.Warnings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Warnings, Quirk, ::testing::Values(
@@ -112,29 +112,29 @@ INSTANTIATE_TEST_SUITE_P(Warnings, Quirk, ::testing::Values(
 TEST_F(CheckFile, ExtraOptionsNameTheOddsOfLosingTheRightOne)
 {
     const TCheckReport report = Check("Q\n8\n1\n1\n2\n3\n4\n5\n6\n7\n8\n");
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_EQ(report.warnings[0].text, "вариантов ответа 8, а показываются только 5: лишние (3) при каждом "
+    ASSERT_EQ(report.Warnings.size(), 1u);
+    EXPECT_EQ(report.Warnings[0].Text, "вариантов ответа 8, а показываются только 5: лишние (3) при каждом "
         "запуске выбираются случайно и пропадают, правильный ответ пропадает с вероятностью 3/8");
 }
 
 TEST_F(CheckFile, BadNumberQuotesTheRunAndNamesTheEmptyLineBeforeIt)
 {
     const TCheckReport report = Check(Cp("Q1\n2\n1\nA\nB\n\nСтолица Франции?\n2\n1\nA\nB\n"));
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_EQ(report.warnings[0].line, 7u);
-    EXPECT_EQ(report.warnings[0].text, "загрузка теста прервётся с ошибкой «Invalid numeric input»: здесь "
+    ASSERT_EQ(report.Warnings.size(), 1u);
+    EXPECT_EQ(report.Warnings[0].Line, 7u);
+    EXPECT_EQ(report.Warnings[0].Text, "загрузка теста прервётся с ошибкой «Invalid numeric input»: здесь "
         "ожидается число вариантов ответа, а написано «Столица»; вероятная причина — пустая строка 6: "
         "программа приняла её за текст вопроса");
-    EXPECT_EQ(report.questions, 1u);
+    EXPECT_EQ(report.Groups, 1u);
 }
 
 TEST_F(CheckFile, BadNumberAfterWordingSkipsTheCause)
 {
     // The blank line here is skipped before the count, not taken as a wording.
     const TCheckReport report = Check("Q\n\nthree\n1\nA\n");
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_EQ(report.warnings[0].line, 3u);
-    EXPECT_EQ(report.warnings[0].text.find("пустая строка"), std::string::npos);
+    ASSERT_EQ(report.Warnings.size(), 1u);
+    EXPECT_EQ(report.Warnings[0].Line, 3u);
+    EXPECT_EQ(report.Warnings[0].Text.find("пустая строка"), std::string::npos);
 }
 
 TEST_F(CheckFile, LineOfInvalidNumericInputIsWhereTheLoadStops)
@@ -148,20 +148,20 @@ TEST_F(CheckFile, LineOfInvalidNumericInputIsWhereTheLoadStops)
     }
     ASSERT_EQ(error, Msg::InvalidInput);
     const TCheckReport report = CheckTest(path);
-    ASSERT_EQ(report.warnings.size(), 1u);
-    EXPECT_TRUE(Matches(report.warnings[0], {18, CheckMsg::BadNumber})) << Describe(report.warnings);
-    EXPECT_EQ(report.questions, unsigned(QuestionCount));
+    ASSERT_EQ(report.Warnings.size(), 1u);
+    EXPECT_TRUE(Matches(report.Warnings[0], {18, CheckMsg::BadNumber})) << Describe(report.Warnings);
+    EXPECT_EQ(report.Groups, unsigned(QuestionCount));
 }
 
 TEST_F(CheckFile, The256thQuestionIsReportedAndTheRestStillChecked)
 {
     const TCheckReport report = Check(Groups(256) + "Q257\n2\n0\nA\nB\n");
-    ASSERT_EQ(report.warnings.size(), 2u) << Describe(report.warnings);
-    EXPECT_TRUE(Matches(report.warnings[0], {255 * 5 + 1, CheckMsg::TooManyQuestions}));
-    EXPECT_NE(report.warnings[0].text.find(Msg::TooManyQuestions), std::string::npos);
-    EXPECT_TRUE(Matches(report.warnings[1], {256 * 5 + 3, CheckMsg::CorrectZero}));
-    EXPECT_EQ(report.questions, 257u);
-    EXPECT_TRUE(Check(Groups(255)).warnings.empty());
+    ASSERT_EQ(report.Warnings.size(), 2u) << Describe(report.Warnings);
+    EXPECT_TRUE(Matches(report.Warnings[0], {255 * 5 + 1, CheckMsg::TooManyQuestions}));
+    EXPECT_NE(report.Warnings[0].Text.find(Msg::TooManyQuestions), std::string::npos);
+    EXPECT_TRUE(Matches(report.Warnings[1], {256 * 5 + 3, CheckMsg::CorrectZero}));
+    EXPECT_EQ(report.Groups, 257u);
+    EXPECT_TRUE(Check(Groups(255)).Warnings.empty());
 }
 
 // The checker counts what the program loads, through the same reader.
@@ -172,7 +172,7 @@ TEST_F(CheckFile, CountsTheQuestionsTheProgramLoads)
         ResetEngine();
         const std::string path = tmp.Write("t.txt", bytes);
         LoadTest(path);
-        EXPECT_EQ(CheckTest(path).questions, unsigned(QuestionCount)) << bytes;
+        EXPECT_EQ(CheckTest(path).Groups, unsigned(QuestionCount)) << bytes;
     }
 }
 
@@ -197,8 +197,8 @@ TEST(CheckSamples, GeographyAndInformaticsAreClean)
 {
     for (const char* name : {"geography.txt", "informatics.txt"}) {
         const TCheckReport report = CheckTest(std::string(EKZAMO_EXAMPLES) + "/" + name);
-        EXPECT_GT(report.questions, 0u) << name;
-        EXPECT_TRUE(report.warnings.empty()) << name << Describe(report.warnings);
+        EXPECT_GT(report.Groups, 0u) << name;
+        EXPECT_TRUE(report.Warnings.empty()) << name << Describe(report.Warnings);
     }
 }
 
@@ -206,9 +206,9 @@ TEST(CheckSamples, GeographyAndInformaticsAreClean)
 TEST(CheckSamples, CornersShowsItsSevenOptionsAndItsOneOption)
 {
     const TCheckReport report = CheckTest(std::string(EKZAMO_EXAMPLES) + "/corners.txt");
-    ASSERT_EQ(report.warnings.size(), 2u) << Describe(report.warnings);
-    EXPECT_TRUE(Matches(report.warnings[0], {9, CheckMsg::ExtraOptions}));
-    EXPECT_TRUE(Matches(report.warnings[1], {12, CheckMsg::FewOptions}));
+    ASSERT_EQ(report.Warnings.size(), 2u) << Describe(report.Warnings);
+    EXPECT_TRUE(Matches(report.Warnings[0], {9, CheckMsg::ExtraOptions}));
+    EXPECT_TRUE(Matches(report.Warnings[1], {12, CheckMsg::FewOptions}));
 }
 
 // ---- Output lines ----------------------------------------------------------
@@ -230,8 +230,8 @@ TEST(CheckOutput, SummaryDeclinesItsWords)
     };
     for (const auto& c : cases) {
         TCheckReport report;
-        report.questions = c.questions;
-        report.warnings.resize(c.warnings);
+        report.Groups = c.questions;
+        report.Warnings.resize(c.warnings);
         EXPECT_EQ(SummaryLine("a.txt", report), c.line);
     }
 }

@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <unistd.h>
 
@@ -89,6 +90,20 @@ TEST_F(ConvertTool, EkzamoFileSavedAsUtf8IsConvertedWithAWarning)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, in + ":1: файл сохранён в кодировке UTF-8, а не Windows-1251: он прочитан как UTF-8\n");
     EXPECT_EQ(ReadBytes(tmp.Path("u.gift")), "Вопрос{\n\t=да\n\t~нет\n}\n");
+}
+
+TEST_F(ConvertTool, MoreThan255QuestionsAreWrittenWithANoteOnThe256th)
+{
+    std::string gift;
+    for (int k = 1; k <= 256; ++k)
+        gift.append("Q").append(std::to_string(k)).append("{=a ~b}\n\n");
+    const std::string in = tmp.Write("many.gift", gift);
+    const Outcome run = Convert({Q(in), Q(tmp.Path("many.txt"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, in + ":511: это 256-й вопрос: программа прекратит загрузку теста здесь с ошибкой «В файле "
+        "теста больше 255 вопросов»\n");
+    const std::string written = ReadBytes(tmp.Path("many.txt"));
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 256 * 5) << "all 256 questions written";
 }
 
 // ---- Nothing written --------------------------------------------------------
@@ -192,7 +207,11 @@ TEST_F(ConvertTool, LineOf64MegabytesIsConvertedOrRefusedWhole)
     const std::string in = tmp.Write("big.txt", wording + "\r\n2\r\n1\r\nA\r\nB\r\n");
     const Outcome there = Convert({Q(in), Q(tmp.Path("big.gift"))});
     EXPECT_EQ(there.status, 0) << there.err;
-    EXPECT_EQ(ReadBytes(tmp.Path("big.gift")), wording + "{\n\t=A\n\t~B\n}\n");
+    QFile written(Q(tmp.Path("big.gift")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray gift = written.readAll();
+    EXPECT_EQ(gift.size(), qsizetype(wording.size() + 12));
+    EXPECT_TRUE(gift.startsWith(QByteArrayView(wording)) && gift.endsWith("w{\n\t=A\n\t~B\n}\n"));
 
     // The same line with no answers is no question: nothing is written.
     const std::string junk = tmp.Write("junk.gift", wording + "\n");

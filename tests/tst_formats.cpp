@@ -315,6 +315,35 @@ TEST(PlainText, Utf8TextCheckedForEncodingAndBinary)
     }
 }
 
+TEST(Exchange, ImportGivesEkzamoItemsOrSaysWhyNot)
+{
+    const TImportedTest good = ImportTest("Tom & Jerry?{=да ~нет}\n\nT{TRUE}", TExchangeFormat::Gift);
+    ASSERT_EQ(good.Items.size(), 1u);
+    EXPECT_EQ(good.Items[0], (TTestItem{Cp("Tom && Jerry?"), {Cp("да"), Cp("нет")}, 1}));
+    ExpectNotes(good.Notes, {{3, GiftMsg::OtherKind}});
+    EXPECT_TRUE(good.Errors.empty());
+
+    const std::pair<std::string, WantNote> bad[] = {
+        {Cp("Вопрос\nA) да\nB) нет\nANSWER: A"), {1, FormatMsg::NotUtf8}},
+        {"Q1\nA) a\nB) b\nANSWER: A\n\nQ2 😀\nA) a\nB) b\nANSWER: A", {6, FormatMsg::NotAnsi}},
+        {"A) a\nANSWER: A", {0, FormatMsg::NoQuestions}},
+    };
+    for (const auto& [bytes, error] : bad) {
+        const TImportedTest imported = ImportTest(bytes, TExchangeFormat::Aiken);
+        EXPECT_TRUE(imported.Items.empty());
+        ExpectNotes(imported.Errors, {error});
+    }
+}
+
+TEST(Exchange, ExportNamesQuestionsByNumberWithoutLines)
+{
+    TTestContent content;
+    content.Items = {{"Q1", {"a"}, 1}, {"Q&2", {"a", "b"}, 2}};
+    std::vector<TFormatNote> notes;
+    EXPECT_EQ(ExportTest(content, TExchangeFormat::Aiken, notes), "Q2\nA) a\nB) b\nANSWER: B\n");
+    ExpectNotes(notes, {{2, FormatMsg::LoneMarker}, {1, FormatMsg::Skipped}});
+}
+
 // ---- Round trips --------------------------------------------------------------
 
 enum class TVia { Gift, Aiken };

@@ -45,10 +45,10 @@ TEST(Paths, APathSplitsAtItsLastSlashAndItsFilePartsLastDot)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        const PathParts parts = SplitPath(c.path);
-        EXPECT_EQ(parts.folder, c.folder);
-        EXPECT_EQ(parts.stem, c.stem);
-        EXPECT_EQ(parts.ext, c.ext);
+        const TPathParts parts = SplitPath(c.path);
+        EXPECT_EQ(parts.Folder, c.folder);
+        EXPECT_EQ(parts.Stem, c.stem);
+        EXPECT_EQ(parts.Ext, c.ext);
     }
 }
 

@@ -333,9 +333,9 @@ TEST(ReadGroupInFileOrder, KeepsEveryOptionAndBothNumbersAsWritten)
     EXPECT_EQ(group.Count, 7);
     EXPECT_EQ(group.Correct, -1);
     EXPECT_EQ(group.Options, (std::vector<std::string> {"1", "2", "3", "4", "5", "6", "7"}));
-    EXPECT_EQ(places.count.text, "7");
-    EXPECT_EQ(places.correct.offset, bytes.find("-1"));
-    EXPECT_EQ(places.options.back(), bytes.find("7\nNext"));
+    EXPECT_EQ(places.Count.Text, "7");
+    EXPECT_EQ(places.Correct.Offset, bytes.find("-1"));
+    EXPECT_EQ(places.Options.back(), bytes.find("7\nNext"));
     EXPECT_FALSE(reader.AtEnd());
     EXPECT_EQ(reader.ReadLine(), "Next");
     EXPECT_TRUE(reader.AtEnd());
@@ -743,9 +743,9 @@ TEST(FuzzInputs, LoadTwiceAgreesUpToTheShuffle)
             continue;
         for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
             SCOPED_TRACE(entry.path().string());
-            const LoadOutcome a = LoadFresh(entry.path().string());
-            const LoadOutcome b = LoadFresh(entry.path().string());
-            EXPECT_STREQ(a.broken, nullptr);
+            const TLoadOutcome a = LoadFresh(entry.path().string());
+            const TLoadOutcome b = LoadFresh(entry.path().string());
+            EXPECT_STREQ(a.Broken, nullptr);
             EXPECT_STREQ(ShuffleMismatch(a, b), nullptr);
             ++seen;
         }

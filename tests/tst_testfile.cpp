@@ -97,11 +97,11 @@ TEST_P(TestFileProperty, WrittenBytesLoadInTheProgramToTheSameQuestions)
 {
     TRandomTest random(GetParam());
     const std::vector<TTestItem> items = random.Items(false);
-    const LoadOutcome load = LoadFresh(tmp.Write("t.txt", TestFileBytes(items)));
-    ASSERT_EQ(load.error, "");
-    ASSERT_EQ(load.questions.size(), items.size());
+    const TLoadOutcome load = LoadFresh(tmp.Write("t.txt", TestFileBytes(items)));
+    ASSERT_EQ(load.Error, "");
+    ASSERT_EQ(load.Loaded.size(), items.size());
     for (std::size_t k = 0; k < items.size(); ++k) {
-        const TQuestion& q = *load.questions[k];
+        const TQuestion& q = *load.Loaded[k];
         const TTestItem& item = items[k];
         SCOPED_TRACE("question " + std::to_string(k + 1) + ": " + Describe(item));
         EXPECT_EQ(q.Text, item.Text);
@@ -131,9 +131,9 @@ TEST_P(TestFileProperty, CheckerFindsNothingInAWrittenCleanTest)
     TRandomTest random(GetParam());
     const std::vector<TTestItem> items = random.Items(true);
     const TCheckReport report = CheckTest(tmp.Write("t.txt", TestFileBytes(items)));
-    EXPECT_EQ(report.questions, items.size());
-    for (const TCheckWarning& w : report.warnings)
-        ADD_FAILURE() << w.line << ": " << w.text;
+    EXPECT_EQ(report.Groups, items.size());
+    for (const TCheckWarning& w : report.Warnings)
+        ADD_FAILURE() << w.Line << ": " << w.Text;
 }
 
 INSTANTIATE_TEST_SUITE_P(RandomTests, TestFileProperty, ::testing::Range(1u, 41u));
