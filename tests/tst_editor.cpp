@@ -273,7 +273,7 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
     const QString html = SheetHtml(QStringLiteral("география"), Sample(), variants, true);
     const QString key = html.mid(html.indexOf(QStringLiteral("Ключ ответов")));
     const TVariant& first = variants[0];
-    const auto& q = Sample()[std::size_t(first.Questions[0])];
+    const TEditQuestion q = Sample()[std::size_t(first.Questions[0])];
     const int at = int(std::find(first.Options[0].begin(), first.Options[0].end(), q.Correct - 1) - first.Options[0].begin());
     EXPECT_TRUE(key.contains(QStringLiteral("1 — ") + OptionLetter(at)));
     EXPECT_TRUE(out.contains(QStringLiteral("1 — ") + OptionLetter(at)));
