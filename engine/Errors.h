@@ -36,6 +36,7 @@ inline constexpr const char* IoError = "I/O error %d";
 inline constexpr const char* TooManyQuestions = "В файле теста больше 255 вопросов";
 inline constexpr const char* InvalidTime = "'%s' is not a valid time";
 inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
+inline constexpr const char* MemoTooLarge = "Text exceeds memo capacity";
 inline constexpr const char* NoAnswer = "Выберите один из предложенных вариантов ответа";
 inline constexpr const char* NoTestFile = "Не установлен файл вопросов, выберите!";
 inline constexpr const char* NoDuration = "Не введено время тестирования! Введите";

@@ -3,6 +3,7 @@
 
 #include "engine/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -84,6 +85,24 @@ std::string ReadWholeFile(const std::string& name)
     char buffer[64 * 1024];
     while (const std::size_t n = file.Read(buffer, sizeof buffer))
         bytes.append(buffer, n);
+    file.Close();
+    return bytes;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& name, std::size_t most)
+{
+    TFile file(name, O_RDONLY, LOCK_SH, true);
+    if (file.Size() > most)
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(std::size_t(file.Size()));
+    char buffer[64 * 1024];
+    // One byte past `most` tells a file that has grown.
+    while (const std::size_t n = file.Read(buffer, std::min(sizeof buffer, most + 1 - bytes.size()))) {
+        bytes.append(buffer, n);
+        if (bytes.size() > most)
+            return std::nullopt;
+    }
     file.Close();
     return bytes;
 }

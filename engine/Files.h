@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // An open file descriptor with an advisory lock, every operation checked and
@@ -39,3 +40,6 @@ private:
 
 // The whole of a regular file as bytes, read under a shared lock.
 std::string ReadWholeFile(const std::string& name);
+// The same for a file of at most `most` bytes; nothing for a larger one,
+// known by its size before reading and by what is read should it grow.
+std::optional<std::string> ReadWholeFile(const std::string& name, std::size_t most);

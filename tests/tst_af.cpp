@@ -2,6 +2,7 @@
 #include "tests/TestUtil.h"
 #include "ui/AF.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -50,6 +51,37 @@ TEST(AboutWindow, IsPutTogetherOnceHoweverOftenItIsShown)
     about.show();
     EXPECT_EQ(about.findChildren<QPushButton*>(QStringLiteral("BitBtn1")).size(), 1);
     EXPECT_EQ(about.size(), QSize(571, 247));
+}
+
+TEST(AboutWindow, ArialInItsHeightsWeightsAndColours)
+{
+    TAboutForm about;
+    about.show();
+    const QColor maroon(0x80, 0, 0), navy(0, 0, 0x80);
+    const QColor plain = about.palette().color(QPalette::WindowText);
+    const struct {
+        const char* label;
+        int pixels;
+        bool bold, italic;
+        QColor colour;
+    } labels[] = {
+        {"Label1", 16, true, false, maroon}, {"Label2", 13, true, true, navy},
+        {"Label3", 13, true, true, plain},   {"Label4", 13, true, false, navy},
+    };
+    for (const auto& l : labels) {
+        SCOPED_TRACE(l.label);
+        auto* label = Find<QLabel>(&about, l.label);
+        const QFont font = label->font();
+        EXPECT_EQ(font.pixelSize(), l.pixels);
+        EXPECT_EQ(font.bold(), l.bold);
+        EXPECT_EQ(font.italic(), l.italic);
+        const QString drawn = QFontInfo(font).family();
+        EXPECT_TRUE(drawn == QStringLiteral("Arial") || drawn == QStringLiteral("Liberation Sans")) << drawn.toStdString();
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), l.colour);
+    }
+    const QFont window = Find<QLabel>(&about, "Label15")->font();
+    EXPECT_EQ(window.pixelSize(), 11);
+    EXPECT_FALSE(window.bold());
 }
 
 } // namespace

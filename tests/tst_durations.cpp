@@ -2,6 +2,7 @@
 #include "engine/Durations.h"
 #include "engine/Errors.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,6 +32,22 @@ TEST(Durations, TimesReadAndWriteInTheLongFormat)
     EXPECT_EQ(TimeToStr(-999), "0:00:00");
     EXPECT_EQ(TimeToStr(-61000), "0:01:01");
     EXPECT_EQ(TimeToStr(86399999), "23:59:59");
+}
+
+TEST(Durations, OtherLocalesKeepTheOneForm)
+{
+    // English has a 12-hour clock with AM and PM, German a leading zero.
+    const QLocale old;
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        EXPECT_EQ(TimeToStr(4200000), "1:10:00");
+        EXPECT_EQ(TimeToStr(47400000), "13:10:00");
+        EXPECT_EQ(StrToTime("1:10:00"), 4200000);
+        EXPECT_EQ(StrToTime("13:10:00"), 47400000);
+        EXPECT_EQ(StrToTime("1:10 PM"), 47400000);
+    }
+    QLocale::setDefault(old);
 }
 
 } // namespace

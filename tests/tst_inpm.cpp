@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Ansi.h"
+#include "engine/Durations.h"
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
+#include "tests/WindowUtil.h"
 #include "ui/INPM.h"
 #include "ui/MainUnit.h"
 
@@ -11,23 +13,42 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 
 namespace {
 
 const QString NoDuration = QStringLiteral("Не введено время тестирования! Введите");
+const QString TooLarge = QStringLiteral("Text exceeds memo capacity.");
+const QString FirstHelp = QStringLiteral("Инструкция по программе - нажмите F1");
+
+// The most a process has held in memory so far, in KiB.
+long PeakMemoryKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
 
 class SetupWindow : public ::testing::Test {
 protected:
@@ -52,6 +73,13 @@ protected:
     }
 
     void Click(const char* button) { QTest::mouseClick(Control<QPushButton>(button), Qt::LeftButton); }
+
+    // A key to the window's control with the focus, as the keyboard sends it.
+    void KeyToFocus(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* focused = form->focusWidget();
+        QTest::keyClick(focused ? focused : form.get(), key, modifiers);
+    }
 
     // Shows the window active, so that its shortcuts work.
     void ShowActive()
@@ -231,6 +259,212 @@ TEST_F(SetupWindow, EscDoesNotEndTheWindow)
     ShowActive();
     QTest::keyClick(form.get(), Qt::Key_Escape);
     EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(SetupWindow, EnterOffTheButtonsNeitherStartsNorWarnsAndNoButtonIsTheDefault)
+{
+    ShowActive();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    auto* box = Control<QCheckBox>("CheckBox1");
+    auto noDefault = [this](const char* where) {
+        for (const char* button : {"Button1", "Button2", "Button3"})
+            EXPECT_FALSE(Control<QPushButton>(button)->isDefault()) << button << " with the focus on " << where;
+    };
+    noDefault("Button1");
+
+    // No time entered yet: Enter in the picker brings up no warning.
+    picker->setFocus();
+    noDefault("the picker");
+    KeyToFocus(Qt::Key_Return);
+    KeyToFocus(Qt::Key_Enter);
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(TestDuration, "");
+
+    // A time entered, another typed and "entered" with Enter: the window
+    // stays and the first time stands.
+    Click("Button3");
+    picker->setFocus();
+    KeyToFocus(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form->focusWidget(), QStringLiteral("0:30"));
+    KeyToFocus(Qt::Key_Return);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(TestDuration, "1:10:00");
+    EXPECT_EQ(picker->time(), QTime(0, 30));
+
+    box->setFocus();
+    noDefault("the check box");
+    KeyToFocus(Qt::Key_Return);
+    KeyToFocus(Qt::Key_Enter);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(box->isChecked());
+
+    // The memo is editable and takes Enter as text.
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    KeyToFocus(Qt::Key_Return);
+    EXPECT_EQ(memo->toPlainText(), FirstHelp + QStringLiteral("\n"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(SetupWindow, AFocusedButtonTakesPlainEnterItself)
+{
+    ShowActive();
+    int dialogs = 0;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        ++dialogs;
+        dialog->reject();
+    };
+    auto press = [this](const char* button, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        Control<QWidget>(button)->setFocus();
+        KeyToFocus(key, modifiers);
+    };
+    press("Button1", Qt::Key_Return);
+    EXPECT_EQ(dialogs, 1) << "Enter on \"Файл - тест\" opens the dialog";
+    press("Button2", Qt::Key_Enter);
+    EXPECT_EQ(answers.Texts(), QStringList {NoDuration});
+
+    Control<QTimeEdit>("DateTimePicker1")->setTime(QTime(0, 20));
+    for (auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        press("Button3", Qt::Key_Return, modifier);
+        press("Button2", Qt::Key_Return, modifier);
+        press("Button1", Qt::Key_Enter, modifier);
+    }
+    EXPECT_EQ(TestDuration, "") << "not with Shift, Ctrl or Alt";
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+
+    press("Button3", Qt::Key_Return);
+    EXPECT_EQ(TestDuration, "0:20:00");
+    EXPECT_TRUE(form->isVisible());
+    press("Button2", Qt::Key_Return);
+    EXPECT_FALSE(form->isVisible()) << "Enter on \"Пуск теста\" starts";
+    EXPECT_EQ(answers.boxes.size(), 1u);
+}
+
+TEST_F(SetupWindow, TheMenusHaveTheirTitlesItemsAndShortcuts)
+{
+    auto* bar = Control<QMenuBar>("MainMenu1");
+    QStringList titles;
+    for (QAction* menu : bar->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList {QStringLiteral("Файл"), QStringLiteral("Время теста"), QStringLiteral("Помощь")}));
+
+    const struct {
+        const char* menu;
+        const char* item;
+        const char* caption;
+        const char* shortcut;
+    } items[] = {
+        {"N1", "N2", "Файл теста открыть", "F3"}, {"N1", "N3", "Пуск теста", "F9"},
+        {"N4", "N5", "Ввести время", ""},         {"N6", "N7", "Инструкция", "F1"},
+        {"N6", "N8", "О программе", ""},
+    };
+    for (const auto& i : items) {
+        SCOPED_TRACE(i.item);
+        auto* item = Control<QAction>(i.item);
+        EXPECT_TRUE(Control<QMenu>(i.menu)->actions().contains(item));
+        EXPECT_EQ(item->text(), QString::fromUtf8(i.caption));
+        EXPECT_EQ(item->shortcut().toString(QKeySequence::NativeText), QString::fromLatin1(i.shortcut));
+    }
+    EXPECT_EQ(Control<QMenu>("N1")->actions().size(), 2);
+    EXPECT_EQ(Control<QMenu>("N4")->actions().size(), 1);
+    EXPECT_EQ(Control<QMenu>("N6")->actions().size(), 2);
+}
+
+TEST_F(SetupWindow, TheWindowIsDrawnInMsSansSerif11OrAFaceWithItsMetrics)
+{
+    ShowActive();
+    for (const char* control : {"Button1", "Label1", "DateTimePicker1", "CheckBox1", "Memo1"}) {
+        SCOPED_TRACE(control);
+        const QFont font = Control<QWidget>(control)->font();
+        EXPECT_EQ(font.pixelSize(), 11);
+        EXPECT_FALSE(font.bold());
+        EXPECT_FALSE(font.italic());
+        const QString drawn = QFontInfo(font).family();
+        EXPECT_TRUE(drawn == QStringLiteral("MS Sans Serif") || drawn == QStringLiteral("Liberation Sans"))
+            << drawn.toStdString();
+    }
+}
+
+// Where the screen holds the window there, it opens at its design position;
+// tests/CMakeLists.txt runs this once more on a screen large enough.
+TEST_F(SetupWindow, DesignPositionWhereTheScreenAllows)
+{
+    ShowActive();
+    ExpectDesignPosition(form.get(), QPoint(208, 561));
+}
+
+TEST_F(SetupWindow, HelpUpTo64KiBIsShownALargerFileIsRefusedAndKeepsTheMemo)
+{
+    auto* memo = Control<QPlainTextEdit>("Memo1");
+    // A line break and two letters at the end, so both sides are exact.
+    const std::string fits = std::string(64 * 1024 - 4, 'a') + "\r\n" + Cp("ъя");
+    tmp.Write("help.htxt", fits);
+    Control<QAction>("N7")->trigger();
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(memo->toPlainText(), QString(64 * 1024 - 4, u'a') + QStringLiteral("\nъя"));
+
+    memo->setPlainText(FirstHelp);
+    tmp.Write("help.htxt", fits + "b");
+    Control<QAction>("N7")->trigger();
+    EXPECT_EQ(answers.Texts(), QStringList {TooLarge});
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(memo->toPlainText(), FirstHelp);
+}
+
+TEST_F(SetupWindow, AHelpFileOfGigabytesIsRefusedWithoutReadingIt)
+{
+    // Sparse: it takes no room on the disk, but reading it would take 2 GiB.
+    QFile help(QString::fromStdString(tmp.Path("help.htxt")));
+    ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(help.resize(qint64(2) << 30));
+    help.close();
+    const long before = PeakMemoryKiB();
+    Control<QAction>("N7")->trigger();
+    EXPECT_EQ(answers.Texts(), QStringList {TooLarge});
+    EXPECT_LT(PeakMemoryKiB() - before, 64 * 1024) << "KiB more at the peak";
+    EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->toPlainText(), FirstHelp);
+}
+
+TEST_F(SetupWindow, TheLogoActsOnAClickNotOnThePressAlone)
+{
+    ShowActive();
+    int splashes = 0;
+    answers.onDialog = [&](QDialog* dialog) {
+        ++splashes;
+        dialog->reject();
+    };
+    auto* logo = Control<QWidget>("Image1");
+    QTest::mousePress(logo, Qt::LeftButton);
+    QTest::qWait(50);
+    EXPECT_EQ(splashes, 0) << "the press alone";
+    QTest::mouseRelease(logo, Qt::LeftButton, {}, QPoint(logo->width() + 20, logo->height() / 2));
+    EXPECT_EQ(splashes, 0) << "released off the logo";
+    QTest::mouseClick(logo, Qt::RightButton);
+    EXPECT_EQ(splashes, 0) << "the right button";
+    QTest::mouseClick(logo, Qt::LeftButton);
+    EXPECT_EQ(splashes, 1);
+}
+
+TEST_F(SetupWindow, UnderAnEnglishLocaleTheTimeKeepsItsOneForm)
+{
+    // A 12-hour clock with AM and PM, unlike the Russian one.
+    const QLocale old;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    form = std::make_unique<TForm7>();
+    auto* picker = Control<QTimeEdit>("DateTimePicker1");
+    EXPECT_EQ(picker->text(), QStringLiteral("1:10:00"));
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "1:10:00");
+    picker->setTime(QTime(13, 5, 9));
+    EXPECT_EQ(picker->text(), QStringLiteral("13:05:09"));
+    Click("Button3");
+    EXPECT_EQ(TestDuration, "13:05:09");
+    EXPECT_EQ(StrToTime(TestDuration), ((13 * 60 + 5) * 60 + 9) * 1000);
+    form.reset();
+    QLocale::setDefault(old);
 }
 
 TEST_F(SetupWindow, TabOrderStartsAtTheFileButton)

@@ -4,6 +4,9 @@
 #include "engine/Ques.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
+#include "tests/WindowUtil.h"
+#include "ui/AF.h"
+#include "ui/INPM.h"
 #include "ui/MainUnit.h"
 #include "ui/Messages.h"
 #include "ui/Widgets.h"
@@ -12,10 +15,13 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -221,6 +227,28 @@ TEST_F(Answering, KeyboardEnterConfirmsEscSkipsAFocusedButtonTakesEnter)
     EXPECT_EQ(Answers[3], 0);
 }
 
+TEST_F(Answering, EnterAndEscDoNothingWithShiftCtrlOrAltWhateverHasTheFocus)
+{
+    Open(MakeTest(5, 3));
+    QTest::mouseClick(Option(1), Qt::LeftButton);
+    for (const char* focus : {"Yes", "Miss", "BitBtn1", "Otv1"}) {
+        SCOPED_TRACE(focus);
+        auto* control = Control<QWidget>(focus);
+        control->setFocus();
+        for (auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
+            for (auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                QTest::keyClick(control, key, modifier);
+        EXPECT_EQ(CurrentPos, 1);
+        EXPECT_EQ(Answers[1], 0);
+        EXPECT_TRUE(answers.boxes.empty());
+    }
+    auto* yes = Control<QPushButton>("Yes");
+    yes->setFocus();
+    QTest::keyClick(yes, Qt::Key_Return);
+    EXPECT_EQ(Answers[1], 1) << "plain Enter on the focused Yes confirms";
+    EXPECT_EQ(CurrentPos, 2);
+}
+
 TEST_F(Answering, TabOrderRunsFromTheOptionsToMissYesAndExit)
 {
     Open(MakeTest(1, 5));
@@ -378,6 +406,42 @@ TEST_F(WindowSize, TheWindowOpensWhollyOnTheAvailableScreen)
         EXPECT_EQ(outer.left(), area.left());
     EXPECT_GE(outer.top(), area.top());
     EXPECT_LE(outer.bottom(), area.bottom());
+}
+
+TEST_F(WindowSize, DesignPositionWhereTheScreenAllows)
+{
+    Open(MakeTest(1, 2));
+    ExpectDesignPosition(window.get(), QPoint(207, 411));
+}
+
+using Appearance = TestWindow;
+
+TEST_F(Appearance, FacesHeightsAndTheTimePanelsBlack)
+{
+    Open(MakeTest(1, 5));
+    const QStringList times {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")};
+    const QStringList sans {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")};
+    const struct {
+        const char* control;
+        const QStringList& faces;
+        int pixels;
+        bool bold;
+    } fonts[] = {
+        {"GB", times, 19, false},      {"Vopros", times, 16, true},  {"GroupBox1", times, 19, false},
+        {"Otv1", times, 16, false},    {"Otv5", times, 16, false},   {"TimePanel", sans, 13, false},
+        {"Yes", sans, 11, false},      {"BitBtn1", sans, 11, false},
+    };
+    for (const auto& f : fonts) {
+        SCOPED_TRACE(f.control);
+        const QFont font = Control<QWidget>(f.control)->font();
+        EXPECT_EQ(font.pixelSize(), f.pixels);
+        EXPECT_EQ(font.bold(), f.bold);
+        EXPECT_FALSE(font.italic());
+        const QString drawn = QFontInfo(font).family();
+        EXPECT_TRUE(f.faces.contains(drawn)) << drawn.toStdString();
+    }
+    EXPECT_EQ(window->font().pixelSize(), 11);
+    EXPECT_EQ(Control<QWidget>("TimePanel")->palette().color(QPalette::WindowText), QColor(Qt::black));
 }
 
 using ScreenReader = TestWindow;
@@ -558,6 +622,19 @@ TEST_F(Countdown, TicksShowTheTimeLeftFromTheStart)
     EXPECT_TRUE(answers.boxes.empty());
 }
 
+TEST_F(Countdown, ATickHidesTheSetupAndAboutWindows)
+{
+    Open(MakeTest(2, 2));
+    TForm7 setup;
+    TAboutForm about;
+    setup.show();
+    about.show();
+    window->Timer1Timer();
+    EXPECT_FALSE(setup.isVisible());
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(Countdown, AnEmptyDurationBecomesTheDefault)
 {
     Open(MakeTest(2, 2));
@@ -641,8 +718,13 @@ TEST_F(NoTest, AFileChosenInTheDialogIsLoadedAndBecomesTheCurrentFolder)
 {
     QDir(QString::fromStdString(tmp.Path(""))).mkdir(QStringLiteral("sub"));
     const std::string path = tmp.Write("sub/geo.txt", MakeTest(4, 3));
-    answers.ChooseFile(QString::fromStdString(path));
+    QStringList filters;
+    answers.onFileDialog = [&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
+        TypeFileName(dialog, QString::fromStdString(path));
+    };
     window = std::make_unique<TMF>();
+    EXPECT_EQ(filters, QStringList {QStringLiteral("Файлы вопросов [*.txt] (*.txt)")});
     EXPECT_EQ(TestFileName, path);
     EXPECT_EQ(ResultFileName, tmp.Path("sub/geo.out"));
     EXPECT_EQ(QDir::currentPath().toStdString(), tmp.Path("sub"));

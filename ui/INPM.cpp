@@ -16,8 +16,10 @@
 
 #include <QDir>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <cstring>
+#include <optional>
 
 TForm7* Form7 = nullptr;
 
@@ -25,15 +27,24 @@ namespace {
 
 const QString HelpFile = QStringLiteral("help.htxt");
 
+// The memo's capacity in characters, one byte each in the file. The memo
+// lays a longer text out for seconds, a long line without breaks above all,
+// and the window would not answer meanwhile.
+constexpr std::size_t MemoCapacity = 64 * 1024;
+
 // The instructions as bytes; a failure names the file and the system's
 // reason, as a stream that cannot be opened does.
 std::string ReadHelp(const std::string& path)
 {
+    std::optional<std::string> bytes;
     try {
-        return ReadWholeFile(path);
+        bytes = ReadWholeFile(path, MemoCapacity);
     } catch (const EInOutError& error) {
         throw EError(Format(Msg::CannotOpenFile, path, std::strerror(error.SystemError)));
     }
+    if (!bytes)
+        throw EError(Msg::MemoTooLarge);
+    return *bytes;
 }
 
 } // namespace
@@ -154,5 +165,14 @@ void TForm7::keyPressEvent(QKeyEvent* event)
     // Esc must not end the setup window's run: only the close box does.
     if (event->key() == Qt::Key_Escape)
         return;
+    // There is no default button: Enter in the time picker or on the check
+    // box must not start the test. A focused button takes plain Enter, as in
+    // the test window.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        const bool plain = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && plain)
+            button->click();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }

@@ -64,6 +64,8 @@ TMF::TMF(QWidget* parent)
     connect(ui->Miss, &QPushButton::clicked, this, &TMF::MissClick);
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TMF::BitBtn1Click);
     connect(Timer1, &QTimer::timeout, this, &TMF::Timer1Timer);
+    for (QPushButton* button : {ui->Yes, ui->Miss, ui->BitBtn1})
+        button->installEventFilter(this);
 
     FormCreate();
 }
@@ -246,6 +248,20 @@ void TMF::FormClose()
         Finish();
     else
         EndProgram();
+}
+
+bool TMF::eventFilter(QObject* watched, QEvent* event)
+{
+    // The default button would take Enter with Shift, Ctrl or Alt as well:
+    // the buttons leave Enter and Esc to the window's one rule.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TMF::keyPressEvent(QKeyEvent* event)

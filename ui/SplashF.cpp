@@ -5,6 +5,7 @@
 #include "ui/Messages.h"
 #include "ui_SplashF.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 TSplash* Splash = nullptr;
@@ -45,4 +46,12 @@ QPushButton* TSplash::BitBtn1() const
 void TSplash::Timer1Timer()
 {
     Guard([this] { close(); });
+}
+
+void TSplash::keyPressEvent(QKeyEvent* event)
+{
+    // Only the timer and OK close it.
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
 }

@@ -26,6 +26,9 @@ public:
 public slots:
     void Timer1Timer();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     std::unique_ptr<Ui::TSplash> ui;
 };

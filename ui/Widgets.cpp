@@ -171,8 +171,19 @@ void TTimePicker::paintEvent(QPaintEvent* event)
 void TImage::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        emit clicked();
+        pressed_ = true;
     QLabel::mousePressEvent(event);
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    // Last: what a click opens may run a modal loop of its own.
+    if (click)
+        emit clicked();
 }
 
 namespace {

@@ -44,7 +44,8 @@ private:
     bool movedOn_ = false;
 };
 
-// A picture that reports clicks.
+// A picture that reports clicks: the left button pressed and released on
+// it, as a button takes them.
 class TImage : public QLabel {
     Q_OBJECT
 public:
@@ -55,6 +56,10 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
 };
 
 // The text a reader of the screen hears: '&' markers resolved as they are

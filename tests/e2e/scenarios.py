@@ -529,8 +529,54 @@ def small_screen(folder):
                 proc.wait(10)
 
 
+def setup_window_keys(folder):
+    """Enter in the time picker or on the check box neither starts the test
+    nor warns, and keeps the time entered before; F9 then starts."""
+    questions = make_questions([3, 2], "ent")
+    write_test(folder, "enter.txt", questions)
+    program = Program(folder)
+    try:
+        setup = setup_window(program)
+        choose_file_in_dialog(program, "enter.txt")
+        click(find(setup, "push button", "Ввод времени"))
+        picker = find(setup, "spin button", "Время тестирования")
+        click(picker)
+        key("ctrl+a")
+        type_text("0:20")
+        wait_for(lambda: picker.get_text(0, -1) == "0:20:00", 5, "the picker to show 0:20:00")
+
+        def nothing_happened(where):
+            time.sleep(1.0)
+            check(not any(w is not None and showing(w) and (w.get_name() or "").startswith("Тесты по дисциплине")
+                          for w in program.windows()), f"Enter {where} started the test")
+            check(not any(w is not None and showing(w) and w.get_description() for w in program.windows()),
+                  f"Enter {where} brought up a message")
+            check(showing(setup), f"the setup window stays after Enter {where}")
+
+        key("Return", "KP_Enter")
+        nothing_happened("in the time picker")
+        key("Tab", "Tab", "Tab")  # "Ввод времени", the instructions, "Результаты подробно"
+        box = find(setup, "check box", "Результаты подробно")
+        wait_for(lambda: box.get_state_set().contains(Atspi.StateType.FOCUSED), 5, "the check box's focus")
+        key("Return")
+        nothing_happened("on the check box")
+        check(not box.get_state_set().contains(Atspi.StateType.CHECKED), "Enter left the check box as it was")
+        key("F9")
+        run = Run(program, questions)
+        run.current(1)
+        wait_for(lambda: next((a for a in walk(run.window) if (a.get_name() or "").startswith(
+            "Осталось времени: 1:09:5")), None), 5, "the time entered with the button, not the one typed after")
+        click(find(run.window, "push button", "Выход"))
+        score = program.message()
+        key("Return")
+        program.wait_exit()
+        check_results(folder, "enter.out", run, False, score)
+    finally:
+        program.kill()
+
+
 SCENARIOS = [typical_run, keys_only, duration_check_and_zero, exit_in_the_middle, about_closed_early,
-             help_and_splash, small_screen]
+             help_and_splash, small_screen, setup_window_keys]
 
 
 def main():
