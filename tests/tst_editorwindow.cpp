@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
@@ -15,8 +16,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -383,6 +386,31 @@ TEST_F(EditorWindow, ImportsThatHoldNoQuestionsAreRefused)
         EXPECT_EQ(window->FilePath(), kept);
         EXPECT_EQ(window->Document().Count(), 2);
     }
+}
+
+TEST_F(EditorWindow, PdfFromTheMenuHoldsEveryVariantAndItsKey)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    bool shuffled = false;
+    answers.onDialog = [&shuffled](QDialog* dialog) {
+        dialog->findChild<QSpinBox*>(QStringLiteral("Variants"))->setValue(3);
+        shuffled = dialog->findChild<QCheckBox*>(QStringLiteral("Shuffle"))->isChecked();
+        dialog->accept();
+    };
+    const QString pdf = QString::fromStdString(tmp.Path("g.pdf"));
+    answers.ChooseFile(pdf);
+    Action("ActionPdf")->trigger();
+    EXPECT_TRUE(shuffled) << "several variants are shuffled unless the teacher says otherwise";
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"Вариант 1", "Вариант 2", "Вариант 3", "Самая длинная река?", "Марсель", "Ключ ответов"})
+        EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_EQ(out.count(QStringLiteral("Самая длинная река?")), 3);
+    EXPECT_TRUE(answers.Texts().isEmpty()) << answers.Texts().join(u'\n').toStdString();
 }
 
 TEST_F(EditorWindow, EveryControlHasANameAScreenReaderSays)
