@@ -240,6 +240,8 @@ void TEditorWindow::OpenFile(const std::string& path)
     if (LooksUtf8(bytes)) {
         QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(QFileInfo(name).fileName()),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        ask.setTextFormat(Qt::PlainText); // a file's name is data
+        ask.setAccessibleDescription(ask.text());
         ask.setDefaultButton(QMessageBox::Yes);
         const int reply = ask.exec();
         if (reply == QMessageBox::Cancel)
@@ -468,6 +470,8 @@ bool TEditorWindow::MaybeSave()
     const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
     QMessageBox ask(QMessageBox::Warning, AppTitle, AskSave.arg(name),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.setTextFormat(Qt::PlainText); // a file's name is data
+    ask.setAccessibleDescription(ask.text());
     ask.setDefaultButton(QMessageBox::Save);
     switch (ask.exec()) {
     case QMessageBox::Save:
