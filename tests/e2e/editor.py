@@ -98,6 +98,14 @@ def typed_by_keys_then_taken(folder):
             s.key(f"alt+{q.correct}")  # the right option's mark
         name = editor.main("Новый тест*").get_name()
         s.check(name.startswith("Новый тест*"), "the modified marker in the title: " + name)
+        s.key("ctrl+q")  # unsaved: the question, and Esc stays
+        asked = editor.message()
+        s.check(asked == "Тест «Новый тест» изменён. Сохранить изменения?", "the unsaved-changes question: " + asked)
+        s.key("Escape")
+        s.wait_for(lambda: not any(w is not None and s.showing(w) and w.get_description()
+                                   for w in editor.windows()), 5, "the question to close")
+        s.check(editor.proc.poll() is None, "Esc keeps the editor open")
+        editor.activate("Новый тест")
         save_as(editor, "keys.txt")
         editor.main("keys.txt")
         path = os.path.join(folder, "keys.txt")
