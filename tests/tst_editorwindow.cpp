@@ -18,7 +18,9 @@
 #include <QPushButton>
 #include <QProcess>
 #include <QRadioButton>
+#include <QMenu>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
@@ -411,6 +413,25 @@ TEST_F(EditorWindow, PdfFromTheMenuHoldsEveryVariantAndItsKey)
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected;
     EXPECT_EQ(out.count(QStringLiteral("Самая длинная река?")), 3);
     EXPECT_TRUE(answers.Texts().isEmpty()) << answers.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(EditorWindow, RecentFilesListTheLastOpenedFirstAndReopen)
+{
+    QSettings().remove(QStringLiteral("recentFiles"));
+    const std::string first = tmp.Write("first.txt", Geography);
+    const std::string second = tmp.Write("second.txt", Geography);
+    window->OpenFile(first);
+    window->OpenFile(second);
+    window->OpenFile(first);
+    QTest::qWait(50); // stored once the window is free
+    auto* menu = Control<QMenu>("MenuRecent");
+    emit menu->aboutToShow();
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("&1 first.txt"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("&2 second.txt"));
+    actions[1]->trigger();
+    EXPECT_EQ(window->FilePath(), second);
 }
 
 TEST_F(EditorWindow, EveryControlHasANameAScreenReaderSays)
