@@ -20,3 +20,7 @@ done
 
 printf '\nOne load of longline.txt in a fresh process:\n'
 /usr/bin/time -f '%e s elapsed, peak RSS %M KiB' "$bench" --load "$EKZAMO_BENCH_DIR/longline.txt"
+
+printf '\nThe editor'"'"'s warnings pane on 255 questions:\n'
+cmake --build build-bench --target bench_editor -j"$(nproc)" >/dev/null
+build-bench/bench/bench_editor

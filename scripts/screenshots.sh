@@ -2,14 +2,16 @@
 # SPDX-License-Identifier: MIT
 # Takes the README's screenshots: the program runs under Xvfb with a small
 # window manager and is driven by keys, as a student would; once at normal
-# scale on a 1280 x 1024 screen and once at QT_SCALE_FACTOR=2 on 2560 x 2048.
+# scale on a 1280 x 1024 screen and once at QT_SCALE_FACTOR=2 on 2560 x 2048;
+# then the test editor (docs/editor.png).
+# Usage: scripts/screenshots.sh [program|editor]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 . "$root/scripts/xvfb.sh"
 ekzamo_install xvfb xauth openbox xdotool imagemagick x11-utils chromium
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target Ekzamo ekzamo-journal >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target Ekzamo ekzamo-journal ekzamo-editor >/dev/null
 mkdir -p "$root/docs"
 
 pids=()
@@ -72,8 +74,23 @@ take() {
     rm -f informatics.out
 }
 
-take 1280x1024 1 ""
-take 2560x2048 2 "@2x"
+# The teachers' editor on a sample with faults: the first question with its
+# seven options and the warnings pane below.
+editor_shot() {
+    ekzamo_xvfb 1280x1024
+    pids+=("$EKZAMO_XVFB_PID")
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 1
+    local work
+    work=$(mktemp -d)
+    cp "$root/examples/corners.txt" "$work/"
+    XDG_CONFIG_HOME=$work "$root/build/editor/ekzamo-editor" "$work/corners.txt" >/dev/null 2>&1 &
+    pids+=($!)
+    xdotool windowactivate --sync "$(window '^corners.txt — Ekzamo')"
+    shot '^corners.txt — Ekzamo' editor.png
+    rm -rf "$work"
+}
 
 # The journal of the sample class (examples/9А), as chromium shows it.
 journal_shot() {
@@ -84,4 +101,12 @@ journal_shot() {
         --window-size=1100,1500 --screenshot="$root/docs/journal.png" "file://$scratch/journal.html" 2>/dev/null
     rm -rf "$scratch"
 }
-journal_shot
+
+# "program", "editor" or "journal" takes only those.
+what=${1:-all}
+if [ "$what" = all ] || [ "$what" = program ]; then
+    take 1280x1024 1 ""
+    take 2560x2048 2 "@2x"
+fi
+if [ "$what" = all ] || [ "$what" = editor ]; then editor_shot; fi
+if [ "$what" = all ] || [ "$what" = journal ]; then journal_shot; fi

@@ -68,7 +68,15 @@ void DialogAnswerer::Answer(QWidget* modal)
         boxes.push_back({box->text(), box->windowTitle(), box->icon()});
         if (onBox)
             onBox(boxes.back());
-        box->button(QMessageBox::Ok)->click();
+        QAbstractButton* button = box->button(reply);
+        if (!button)
+            button = box->button(QMessageBox::Ok);
+        if (!button)
+            button = box->escapeButton();
+        if (button)
+            button->click();
+        else
+            box->reject();
     } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
         if (onFileDialog)
             onFileDialog(files);

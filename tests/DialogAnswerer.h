@@ -29,6 +29,8 @@ public:
     DialogAnswerer();
 
     std::vector<Box> boxes;
+    // The button pressed in a box that has it (a question); OK otherwise.
+    QMessageBox::StandardButton reply = QMessageBox::Ok;
     // Runs while a message box is open, before it is answered.
     std::function<void(const Box&)> onBox;
     std::function<void(QFileDialog*)> onFileDialog;

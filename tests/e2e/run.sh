@@ -49,5 +49,16 @@ wait_for 100 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 unset QT_SCALE_FACTOR
-# EKZAMO_E2E_DRIVER names another driver for the same session (tests/e2e/soak.py).
-EKZAMO_E2E_SESSION=1 /usr/bin/python3 "${EKZAMO_E2E_DRIVER:-$here/scenarios.py}" "$exe" "$@"
+status=0
+if [ -n "${EKZAMO_E2E_DRIVER:-}" ]; then
+    # Another driver for the same session (tests/e2e/soak.py).
+    EKZAMO_E2E_SESSION=1 /usr/bin/python3 "$EKZAMO_E2E_DRIVER" "$exe" "$@" || status=$?
+    exit $status
+fi
+EKZAMO_E2E_SESSION=1 /usr/bin/python3 "$here/scenarios.py" "$exe" "$@" || status=$?
+# The teachers' editor, built beside the program.
+editor=${EKZAMO_EDITOR:-$(dirname "$exe")/editor/ekzamo-editor}
+if [ -x "$editor" ]; then
+    /usr/bin/python3 "$here/editor.py" "$exe" "$(realpath "$editor")" "$(dirname "$exe")/ekzamo-check" "$@" || status=$?
+fi
+exit $status

@@ -24,7 +24,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Section)" = education ] || fail "section is $(field Section)"
 depends=$(field Depends)
 echo "Depends: $depends"
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 libjpeg62-turbo libfontconfig1 libc6 libstdc++6 \
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 libjpeg62-turbo libfontconfig1 libc6 libstdc++6 \
            qt6-qpa-plugins qt6-translations-l10n fonts-liberation2 libxlsxwriter4 xdg-utils; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "no dependency on $dep"
 done
@@ -42,6 +42,13 @@ expected=(usr/bin/Ekzamo usr/bin/ekzamo-check usr/bin/ekzamo-convert usr/bin/ekz
 for size in 16 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
+# The test editor: its program, its own menu entry and icon name.
+editor_id=$id.Editor
+expected+=(usr/bin/ekzamo-editor "usr/share/applications/$editor_id.desktop"
+           "usr/share/icons/hicolor/scalable/apps/$editor_id.svg")
+for size in 16 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$editor_id.png")
+done
 samples=$(cd "$(dirname "$0")/../../examples" && pwd)
 while IFS= read -r -d '' sample; do
     expected+=("usr/share/doc/ekzamo/examples/${sample#"$samples"/}")
@@ -53,7 +60,7 @@ for size in 16 32 48 64 128 256; do
     png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
     file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-for program in Ekzamo ekzamo-check ekzamo-convert ekzamo-journal; do
+for program in Ekzamo ekzamo-check ekzamo-convert ekzamo-journal ekzamo-editor; do
     file "$root/usr/bin/$program" | grep -q "ELF .* executable, .*, stripped$" || fail "$program is no stripped executable"
 done
 cmp -s "$(dirname "$0")/../../examples/help.htxt" "$doc/examples/help.htxt" || fail "help.htxt differs"
@@ -63,6 +70,10 @@ journal_entry=$root/usr/share/applications/io.github.ekzamo.Journal.desktop
 desktop-file-validate "$journal_entry" || fail "the journal's desktop entry"
 grep -qx "Name=Ekzamo — журнал результатов" "$journal_entry" || fail "the journal's desktop entry has another name"
 grep -qx "Exec=ekzamo-journal" "$journal_entry" || fail "the journal's desktop entry starts something else"
+desktop-file-validate "$root/usr/share/applications/$editor_id.desktop" || fail "the editor's desktop entry"
+grep -qx "Name=Ekzamo — редактор тестов" "$root/usr/share/applications/$editor_id.desktop" \
+    || fail "the editor's desktop entry is not named «Ekzamo — редактор тестов»"
+"$root/usr/bin/ekzamo-editor" --help | grep -q "^Использование: ekzamo-editor" || fail "ekzamo-editor --help"
 grep -qx "Path=/usr/share/doc/ekzamo/examples" "$root/usr/share/applications/$id.desktop" \
     || fail "the desktop entry does not start in the samples' folder"
 appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$id.metainfo.xml" || fail "AppStream data"
@@ -94,6 +105,17 @@ else
     [ "$width" = 869 ] || fail "the setup window is $geometry"
     kill -0 "$program" 2>/dev/null || fail "the program ended by itself"
     echo "The installed program showed its setup window ($geometry)."
+fi
+
+# The installed editor, opening a sample as the menu entry opens a file.
+"$root/usr/bin/ekzamo-editor" "$doc/examples/geography.txt" >"$scratch/editor-log" 2>&1 &
+editor=$!
+pids+=("$editor")
+if timeout 20 xdotool search --sync --onlyvisible --name '^geography.txt — Ekzamo — редактор тестов$' >/dev/null 2>&1; then
+    echo "The installed editor showed geography.txt."
+else
+    fail "the editor did not show geography.txt within 20 s"
+    cat "$scratch/editor-log"
 fi
 
 [ "$failures" -eq 0 ] && echo "Package test passed: $(basename "$deb")"

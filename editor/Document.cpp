@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: MIT
+#include "editor/Document.h"
+
+#include "editor/Markers.h"
+#include "engine/Ansi.h"
+#include "engine/TestFile.h"
+
+#include <QUndoCommand>
+#include <algorithm>
+
+namespace {
+
+// Replaces a run of questions; consecutive typing in one field is one step.
+class TReplaceCommand : public QUndoCommand {
+public:
+    TReplaceCommand(TTestDocument* document, int at, std::vector<TEditQuestion> before,
+        std::vector<TEditQuestion> after, const QString& what, int focusQuestion, int focusField, int mergeKey)
+        : QUndoCommand(what)
+        , document_(document)
+        , at_(at)
+        , before_(std::move(before))
+        , after_(std::move(after))
+        , focusQuestion_(focusQuestion)
+        , focusField_(focusField)
+        , mergeKey_(mergeKey)
+    {
+    }
+
+    void redo() override { document_->Apply(at_, int(before_.size()), after_, focusQuestion_, focusField_); }
+    void undo() override { document_->Apply(at_, int(after_.size()), before_, focusQuestion_, focusField_); }
+    int id() const override { return mergeKey_ < 0 ? -1 : 1; }
+
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const TReplaceCommand*>(other);
+        if (next->mergeKey_ != mergeKey_ || next->at_ != at_ || next->focusField_ != focusField_
+            || next->before_.size() != 1 || after_.size() != 1)
+            return false;
+        after_ = next->after_;
+        return true;
+    }
+
+private:
+    TTestDocument* document_;
+    int at_;
+    std::vector<TEditQuestion> before_;
+    std::vector<TEditQuestion> after_;
+    int focusQuestion_;
+    int focusField_;
+    int mergeKey_;
+};
+
+// Undo step names, as the Edit menu shows them.
+const QString Typing = QStringLiteral("ввод текста");
+const QString Marking = QStringLiteral("выбор правильного ответа");
+const QString OptionAdded = QStringLiteral("добавление варианта");
+const QString OptionRemoved = QStringLiteral("удаление варианта");
+const QString QuestionAdded = QStringLiteral("добавление вопроса");
+const QString QuestionRemoved = QStringLiteral("удаление вопроса");
+const QString QuestionMoved = QStringLiteral("перемещение вопроса");
+const QString QuestionDuplicated = QStringLiteral("копия вопроса");
+
+// Typing merges with typing in the same field only.
+constexpr int TypingKey = 1;
+
+} // namespace
+
+TEditQuestion NewQuestion()
+{
+    return {QString(), {QString(), QString()}, 0};
+}
+
+TTestDocument::TTestDocument(QObject* parent)
+    : QObject(parent)
+{
+}
+
+void TTestDocument::Reset(std::vector<TEditQuestion> questions)
+{
+    const int removed = Count();
+    undo_.clear();
+    questions_ = std::move(questions);
+    emit Changed(0, removed, Count());
+}
+
+void TTestDocument::Replace(int at, int count, std::vector<TEditQuestion> with, const QString& what,
+    int focusQuestion, int focusField, int mergeKey)
+{
+    std::vector<TEditQuestion> before(questions_.begin() + at, questions_.begin() + at + count);
+    if (before == with)
+        return;
+    undo_.push(new TReplaceCommand(this, at, std::move(before), std::move(with), what, focusQuestion, focusField,
+        mergeKey));
+}
+
+void TTestDocument::Apply(int at, int count, const std::vector<TEditQuestion>& with, int focusQuestion, int focusField)
+{
+    questions_.erase(questions_.begin() + at, questions_.begin() + at + count);
+    questions_.insert(questions_.begin() + at, with.begin(), with.end());
+    emit Changed(at, count, int(with.size()));
+    emit Focus(std::min(focusQuestion, Count() - 1), focusField);
+}
+
+void TTestDocument::SetText(int question, int field, const QString& text)
+{
+    TEditQuestion q = questions_[std::size_t(question)];
+    if (field == Fields::Wording)
+        q.Text = text;
+    else
+        q.Options[field - 1] = text;
+    Replace(question, 1, {q}, Typing, question, field, TypingKey);
+}
+
+void TTestDocument::SetCorrect(int question, int option)
+{
+    TEditQuestion q = questions_[std::size_t(question)];
+    q.Correct = option;
+    Replace(question, 1, {q}, Marking, question, option);
+}
+
+void TTestDocument::AddOption(int question, int after)
+{
+    TEditQuestion q = questions_[std::size_t(question)];
+    q.Options.insert(after, QString());
+    // The mark stays with its option.
+    if (q.Correct > after && q.Correct <= q.Options.size() - 1)
+        ++q.Correct;
+    Replace(question, 1, {q}, OptionAdded, question, after + 1);
+}
+
+void TTestDocument::RemoveOption(int question, int option)
+{
+    TEditQuestion q = questions_[std::size_t(question)];
+    q.Options.removeAt(option - 1);
+    if (q.Correct == option)
+        q.Correct = 0;
+    else if (q.Correct > option && q.Correct <= q.Options.size() + 1)
+        --q.Correct;
+    Replace(question, 1, {q}, OptionRemoved, question,
+        q.Options.isEmpty() ? Fields::OptionList : std::min(option, int(q.Options.size())));
+}
+
+void TTestDocument::InsertQuestion(int at, const TEditQuestion& question)
+{
+    Replace(at, 0, {question}, QuestionAdded, at, Fields::Wording);
+}
+
+void TTestDocument::RemoveQuestion(int question)
+{
+    Replace(question, 1, {}, QuestionRemoved, std::max(0, std::min(question, Count() - 2)), Fields::Wording);
+}
+
+void TTestDocument::MoveQuestion(int question, int by)
+{
+    const int to = question + by;
+    if (by == 0 || to < 0 || to >= Count())
+        return;
+    const int first = std::min(question, to);
+    std::vector<TEditQuestion> swapped {questions_[std::size_t(first + 1)], questions_[std::size_t(first)]};
+    Replace(first, 2, std::move(swapped), QuestionMoved, to, Fields::Wording);
+}
+
+void TTestDocument::DuplicateQuestion(int question)
+{
+    Replace(question + 1, 0, {questions_[std::size_t(question)]}, QuestionDuplicated, question + 1, Fields::Wording);
+}
+
+std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
+{
+    // All the texts converted at once, one per line: a converter costs more
+    // to make than a question's text takes to convert.
+    QString all;
+    for (const TEditQuestion& q : questions) {
+        all += MarkedFromEdit(q.Text) + u'\n';
+        for (const QString& option : q.Options)
+            all += MarkedFromEdit(option) + u'\n';
+    }
+    // A character the code page lacks becomes '?' here, for the warnings'
+    // sake; saving refuses such text before it gets this far.
+    for (qsizetype at = FirstNonAnsi(all); at >= 0; at = FirstNonAnsi(all))
+        all.replace(at, all[at].isHighSurrogate() && at + 1 < all.size() ? 2 : 1, u'?');
+    const std::string bytes = ToAnsi(all);
+    std::size_t from = 0;
+    const auto next = [&bytes, &from] {
+        const std::size_t end = bytes.find('\n', from);
+        std::string line = bytes.substr(from, end - from);
+        from = end + 1;
+        return line;
+    };
+    std::vector<TTestItem> items;
+    items.reserve(questions.size());
+    for (const TEditQuestion& q : questions) {
+        TTestItem item;
+        item.Text = next();
+        for (qsizetype i = 0; i < q.Options.size(); ++i)
+            item.Options.push_back(next());
+        item.Correct = q.Correct;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool utf8)
+{
+    // Decoded at once, one text per line, as ToItems encodes; the file's
+    // texts hold no line breaks.
+    std::string all;
+    for (const TTestItem& item : items) {
+        all += item.Text + '\n';
+        for (const std::string& option : item.Options)
+            all += option + '\n';
+    }
+    const QString text = utf8 ? QString::fromStdString(all) : FromAnsi(all);
+    all = {};
+    qsizetype from = 0;
+    const auto next = [&text, &from] {
+        const qsizetype end = text.indexOf(u'\n', from);
+        QString line = EditFromMarked(text.sliced(from, end - from));
+        from = end + 1;
+        return line;
+    };
+    std::vector<TEditQuestion> questions;
+    questions.reserve(items.size());
+    for (const TTestItem& item : items) {
+        TEditQuestion q;
+        q.Text = next();
+        for (std::size_t i = 0; i < item.Options.size(); ++i)
+            q.Options.push_back(next());
+        q.Correct = item.Correct;
+        questions.push_back(std::move(q));
+    }
+    return questions;
+}
+
+TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
+{
+    for (std::size_t k = 0; k < questions.size(); ++k) {
+        const TEditQuestion& q = questions[k];
+        for (int field = 0; field <= q.Options.size(); ++field) {
+            const QString marked = MarkedFromEdit(field == 0 ? q.Text : q.Options[field - 1]);
+            const qsizetype at = FirstNonAnsi(marked);
+            if (at >= 0) {
+                const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
+                return {int(k), field, marked.mid(at, length)};
+            }
+        }
+    }
+    return {};
+}

@@ -1,0 +1,884 @@
+// SPDX-License-Identifier: MIT
+#include "editor/EditorWindow.h"
+
+#include "editor/Markers.h"
+#include "editor/PrintOptions.h"
+#include "editor/Sheet.h"
+#include "engine/Aiken.h"
+#include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/Formats.h"
+#include "engine/Gift.h"
+#include "engine/TestFile.h"
+#include "ui/Messages.h"
+#include "ui_EditorWindow.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace {
+
+const QString AppTitle = QStringLiteral("Ekzamo — редактор тестов");
+const QString Untitled = QStringLiteral("Новый тест");
+const QString TestFilter = QStringLiteral("Тесты Ekzamo (*.txt);;Все файлы (*)");
+const QString GiftFilter = QStringLiteral("GIFT (*.gift *.txt);;Все файлы (*)");
+const QString AikenFilter = QStringLiteral("Aiken (*.txt);;Все файлы (*)");
+const QString ImportTitle = QStringLiteral("Импорт теста");
+const QString ExportTitle = QStringLiteral("Экспорт теста");
+const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
+const QString ImportNotes = QStringLiteral("Импортировано вопросов: %1. Замечания:\n%2");
+const QString ImportNote = QStringLiteral("Импорт из «%1»:\n%2");
+const QString ExportNotes = QStringLiteral("Тест экспортирован с замечаниями:\n%1");
+const QString QuestionNote = QStringLiteral("вопрос %1: %2");
+const QString LineNote = QStringLiteral("строка %1: %2");
+const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
+const QString ListEmptyWording = QStringLiteral("(нет текста)");
+const QString RightName = QStringLiteral("Вариант %1 — правильный ответ");
+const QString OptionName = QStringLiteral("Вариант %1");
+const QString NoWarnings = QStringLiteral("Предупреждений нет");
+const QString Summary = QStringLiteral("Вопросов: %1, предупреждений: %2");
+const QString AskSave = QStringLiteral("Тест «%1» изменён. Сохранить изменения?");
+const QString AskUtf8 = QStringLiteral(
+    "Файл «%1» записан в кодировке UTF-8, а тесты Ekzamo пишутся в Windows-1251.\n"
+    "Открыть его как UTF-8? Сохранён он будет в Windows-1251.\n"
+    "«Нет» откроет его так, как его прочтёт программа.");
+const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
+const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
+const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
+                                        "не прочитав ни одного вопроса");
+const QString TooLong = QStringLiteral("в вопросе %1 строка длиннее %2 знаков: такой текст не покажет ни одно окно");
+const QString StoppedNote = QStringLiteral("Файл прочитан до строки %1: там загрузка теста в программе прервётся "
+                                           "с ошибкой «%2». Открыто вопросов: %3. Файл не будет перезаписан, "
+                                           "пока вы его не сохраните.");
+const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
+                                        "Windows-1251. Замените его.");
+const QString PutCursorInOption = QStringLiteral("Поставьте курсор в вариант ответа, который нужно отметить");
+const QString RecentEmpty = QStringLiteral("(пусто)");
+const QString RecentKey = QStringLiteral("recentFiles");
+const QString BadFieldStyle = QStringLiteral("QLineEdit { background: #ffd8d8; }");
+const QString BadFieldTip = QStringLiteral("Символ «%1» нельзя записать в Windows-1251");
+
+// The longest line a field edits; the file may hold longer ones.
+constexpr int LineLimit = 32767;
+constexpr int MaxOptions = 255;
+constexpr int RecentCount = 8;
+constexpr int WarningPause = 250; // ms after the last keystroke
+
+void StoreRecent(const std::string& path)
+{
+    QSettings settings;
+    QStringList recent = settings.value(RecentKey).toStringList();
+    const QString full = QFileInfo(FromNativePath(path)).absoluteFilePath();
+    recent.removeAll(full);
+    recent.prepend(full);
+    while (recent.size() > RecentCount)
+        recent.removeLast();
+    settings.setValue(RecentKey, recent);
+}
+
+
+QString ShownOnly(QString text)
+{
+    text.remove(MarkerLine);
+    return text;
+}
+
+QString ListLabel(int index, const TEditQuestion& q)
+{
+    const QString text = ShownOnly(q.Text).trimmed();
+    return QStringLiteral("%1. %2").arg(index + 1).arg(text.isEmpty() ? ListEmptyWording : text.left(200));
+}
+
+// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
+bool LooksUtf8(const std::string& bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return !decoder.hasError();
+}
+
+// Shows the character a field cannot save, or nothing.
+void MarkBadCharacter(QLineEdit* field, const QString& text)
+{
+    const QString marked = MarkedFromEdit(text);
+    const qsizetype at = FirstNonAnsi(marked);
+    if (at < 0) {
+        field->setStyleSheet(QString());
+        field->setToolTip(QString());
+        return;
+    }
+    const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
+    field->setStyleSheet(BadFieldStyle);
+    field->setToolTip(BadFieldTip.arg(marked.mid(at, length)));
+}
+
+// The window's own Undo and Redo, not those of the line edit with the focus.
+class TUndoKeys : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+TEditorWindow::TEditorWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::TEditorWindow>())
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.ekzamo.Ekzamo.Editor")));
+    ui->TopSplitter->setStretchFactor(1, 2);
+    ui->MainSplitter->setStretchFactor(0, 3);
+    ui->MainSplitter->setStretchFactor(1, 1);
+    ui->Wording->installEventFilter(new TUndoKeys(this));
+
+    QAction* undo = document_.UndoStack()->createUndoAction(this, QStringLiteral("&Отменить"));
+    undo->setObjectName(QStringLiteral("ActionUndo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = document_.UndoStack()->createRedoAction(this, QStringLiteral("Пов&торить"));
+    redo->setObjectName(QStringLiteral("ActionRedo"));
+    redo->setShortcuts(QKeySequence::Redo);
+    QAction* first = ui->MenuEdit->actions().value(0);
+    ui->MenuEdit->insertAction(first, undo);
+    ui->MenuEdit->insertAction(first, redo);
+    ui->MenuEdit->insertSeparator(first);
+
+    warningTimer_.setSingleShot(true);
+    warningTimer_.setInterval(WarningPause);
+    connect(&warningTimer_, &QTimer::timeout, this, &TEditorWindow::UpdateWarnings);
+
+    connect(ui->ActionNew, &QAction::triggered, this, &TEditorWindow::NewClick);
+    connect(ui->ActionOpen, &QAction::triggered, this, &TEditorWindow::OpenClick);
+    connect(ui->ActionSave, &QAction::triggered, this, &TEditorWindow::SaveClick);
+    connect(ui->ActionSaveAs, &QAction::triggered, this, &TEditorWindow::SaveAsClick);
+    connect(ui->ActionImportGift, &QAction::triggered, this, &TEditorWindow::ImportGiftClick);
+    connect(ui->ActionImportAiken, &QAction::triggered, this, &TEditorWindow::ImportAikenClick);
+    connect(ui->ActionExportGift, &QAction::triggered, this, &TEditorWindow::ExportGiftClick);
+    connect(ui->ActionExportAiken, &QAction::triggered, this, &TEditorWindow::ExportAikenClick);
+    connect(ui->ActionPrint, &QAction::triggered, this, &TEditorWindow::PrintClick);
+    connect(ui->ActionPdf, &QAction::triggered, this, &TEditorWindow::PdfClick);
+    connect(ui->ActionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(ui->ActionAddQuestion, &QAction::triggered, this, &TEditorWindow::AddQuestionClick);
+    connect(ui->ActionDuplicate, &QAction::triggered, this, &TEditorWindow::DuplicateClick);
+    connect(ui->ActionRemoveQuestion, &QAction::triggered, this, &TEditorWindow::RemoveQuestionClick);
+    connect(ui->ActionMoveUp, &QAction::triggered, this, &TEditorWindow::MoveUpClick);
+    connect(ui->ActionMoveDown, &QAction::triggered, this, &TEditorWindow::MoveDownClick);
+    connect(ui->ActionAddOption, &QAction::triggered, this, &TEditorWindow::AddOptionClick);
+    connect(ui->ActionRemoveOption, &QAction::triggered, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->ActionMarkRight, &QAction::triggered, this, &TEditorWindow::MarkRightClick);
+    connect(ui->AddQuestion, &QPushButton::clicked, this, &TEditorWindow::AddQuestionClick);
+    connect(ui->DuplicateQuestion, &QPushButton::clicked, this, &TEditorWindow::DuplicateClick);
+    connect(ui->RemoveQuestion, &QPushButton::clicked, this, &TEditorWindow::RemoveQuestionClick);
+    connect(ui->MoveUp, &QPushButton::clicked, this, &TEditorWindow::MoveUpClick);
+    connect(ui->MoveDown, &QPushButton::clicked, this, &TEditorWindow::MoveDownClick);
+    connect(ui->AddOption, &QPushButton::clicked, this, &TEditorWindow::AddOptionClick);
+    connect(ui->RemoveOption, &QPushButton::clicked, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->QuestionList, &QListWidget::currentRowChanged, this, &TEditorWindow::QuestionListRowChanged);
+    connect(ui->Wording, &QLineEdit::textEdited, this, &TEditorWindow::WordingEdited);
+    connect(ui->Wording, &QLineEdit::returnPressed, this, &TEditorWindow::WordingReturn);
+    connect(ui->Warnings, &QListWidget::itemActivated, this, &TEditorWindow::WarningActivated);
+    connect(ui->MenuRecent, &QMenu::aboutToShow, this, &TEditorWindow::RecentShow);
+    connect(&document_, &TTestDocument::Changed, this, &TEditorWindow::DocumentChanged);
+    connect(&document_, &TTestDocument::Focus, this, &TEditorWindow::DocumentFocus);
+    connect(document_.UndoStack(), &QUndoStack::cleanChanged, this, &TEditorWindow::UpdateTitle);
+
+    SetContent({NewQuestion()}, {}, {});
+    ui->Wording->setFocus();
+}
+
+TEditorWindow::~TEditorWindow() = default;
+
+void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note)
+{
+    path_ = path;
+    note_ = note;
+    current_ = -1;
+    document_.Reset(std::move(questions));
+    SelectField(document_.Count() > 0 ? 0 : -1, Fields::Wording);
+    UpdateTitle();
+    // Checked once the window is up: a test just opened is shown first.
+    warningTimer_.stop();
+    QTimer::singleShot(0, this, &TEditorWindow::UpdateWarnings);
+}
+
+void TEditorWindow::OpenFile(const std::string& path)
+{
+    const QString name = FromNativePath(path);
+    const auto fail = [&name](const QString& why) { throw EError(CannotOpen.arg(name, why).toStdString()); };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    if (bytes.find('\0') != std::string::npos)
+        fail(NotText);
+    bool utf8 = false;
+    if (LooksUtf8(bytes)) {
+        QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(QFileInfo(name).fileName()),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        ask.setTextFormat(Qt::PlainText); // a file's name is data
+        ask.setAccessibleDescription(ask.text());
+        ask.setDefaultButton(QMessageBox::Yes);
+        const int reply = ask.exec();
+        if (reply == QMessageBox::Cancel)
+            return;
+        utf8 = reply == QMessageBox::Yes;
+    }
+    const TTestContent content = ReadTestContent(bytes);
+    bytes = {};
+    if (content.Items.empty() && !content.StopMessage.empty())
+        fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
+    for (std::size_t k = 0; k < content.Items.size(); ++k) {
+        const TTestItem& item = content.Items[k];
+        const bool tooLong = item.Text.size() > LineLimit
+            || std::any_of(item.Options.begin(), item.Options.end(),
+                [](const std::string& option) { return option.size() > LineLimit; });
+        if (tooLong)
+            fail(TooLong.arg(k + 1).arg(LineLimit));
+    }
+    QString note;
+    if (!content.StopMessage.empty())
+        note = StoppedNote.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)).arg(content.Items.size());
+    SetContent(FromItems(content.Items, utf8), path, note);
+    if (utf8) // saved in Windows-1251 only when the teacher saves
+        document_.UndoStack()->resetClean();
+    UpdateTitle();
+    AddRecent(path);
+    if (!note.isEmpty())
+        ShowMessage(note);
+}
+
+void TEditorWindow::SaveFile(const std::string& path)
+{
+    const TBadCharacter bad = FirstBadCharacter(document_.Questions());
+    if (bad.Question >= 0) {
+        SelectField(bad.Question, bad.Field);
+        throw EError(NotSaved.arg(bad.Character).arg(bad.Question + 1).toStdString());
+    }
+    SaveTestFile(path, ToItems(document_.Questions()));
+    path_ = path;
+    note_.clear();
+    document_.UndoStack()->setClean();
+    AddRecent(path);
+    UpdateTitle();
+    UpdateWarnings();
+}
+
+void TEditorWindow::UpdateWarnings()
+{
+    Guard([this] {
+        warningTimer_.stop();
+        warnings_ = EditorWarnings(document_.Questions());
+        ui->Warnings->clear();
+        if (!note_.isEmpty()) {
+            auto* item = new QListWidgetItem(note_, ui->Warnings);
+            item->setData(Qt::UserRole, -1);
+        }
+        for (std::size_t i = 0; i < warnings_.size(); ++i) {
+            auto* item = new QListWidgetItem(WarningLabel(warnings_[i]), ui->Warnings);
+            item->setData(Qt::UserRole, int(i));
+        }
+        if (ui->Warnings->count() == 0) {
+            auto* item = new QListWidgetItem(NoWarnings, ui->Warnings);
+            item->setFlags(Qt::NoItemFlags);
+            item->setData(Qt::UserRole, -1);
+        }
+        ui->StatusBar->showMessage(Summary.arg(document_.Count()).arg(warnings_.size()));
+    });
+}
+
+void TEditorWindow::SelectField(int question, int field)
+{
+    current_ = question;
+    {
+        const QSignalBlocker block(ui->QuestionList);
+        ui->QuestionList->setCurrentRow(question);
+    }
+    ShowQuestion();
+    if (question < 0)
+        return;
+    const TEditQuestion& q = document_.Questions()[std::size_t(question)];
+    QWidget* target = ui->Wording;
+    if (field > 0 && field <= int(rows_.size()))
+        target = rows_[std::size_t(field - 1)].Text;
+    else if (field == Fields::RightMark && !rows_.empty())
+        target = rows_[std::size_t(q.Correct >= 1 && q.Correct <= int(rows_.size()) ? q.Correct - 1 : 0)].Right;
+    else if (field == Fields::OptionList)
+        target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().Text;
+    if (target != QApplication::focusWidget())
+        target->setFocus();
+}
+
+void TEditorWindow::ShowQuestion()
+{
+    const bool any = current_ >= 0 && current_ < document_.Count();
+    ui->QuestionPane->setEnabled(any);
+    if (!any) {
+        ui->Wording->clear();
+        BuildRows(0);
+        UpdateActions();
+        return;
+    }
+    const TEditQuestion& q = document_.Questions()[std::size_t(current_)];
+    if (ui->Wording->text() != q.Text)
+        ui->Wording->setText(q.Text);
+    MarkBadCharacter(ui->Wording, q.Text);
+    BuildRows(int(q.Options.size()));
+    for (int k = 0; k < q.Options.size(); ++k) {
+        const TOptionRow& row = rows_[std::size_t(k)];
+        if (row.Text->text() != q.Options[k])
+            row.Text->setText(q.Options[k]);
+        MarkBadCharacter(row.Text, q.Options[k]);
+        const QSignalBlocker block(row.Right);
+        row.Right->setChecked(k + 1 == q.Correct);
+    }
+    UpdateActions();
+}
+
+void TEditorWindow::BuildRows(int count)
+{
+    while (int(rows_.size()) > count) {
+        delete rows_.back().Right;
+        delete rows_.back().Text;
+        rows_.pop_back();
+    }
+    auto* grid = static_cast<QGridLayout*>(ui->OptionsPanel->layout());
+    while (int(rows_.size()) < count) {
+        const int option = int(rows_.size()) + 1;
+        TOptionRow row;
+        row.Right = new QRadioButton(option <= 9 ? QStringLiteral("&%1").arg(option) : QString::number(option),
+            ui->OptionsPanel);
+        row.Right->setObjectName(QStringLiteral("Right%1").arg(option));
+        row.Right->setAutoExclusive(false);
+        row.Right->setAccessibleName(RightName.arg(option));
+        row.Text = new QLineEdit(ui->OptionsPanel);
+        row.Text->setObjectName(QStringLiteral("Option%1").arg(option));
+        row.Text->setAccessibleName(OptionName.arg(option));
+        row.Text->setMaxLength(LineLimit);
+        row.Text->installEventFilter(new TUndoKeys(row.Text));
+        grid->addWidget(row.Right, option - 1, 0);
+        grid->addWidget(row.Text, option - 1, 1);
+        connect(row.Right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
+        connect(row.Text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
+        connect(row.Text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
+        rows_.push_back(row);
+        row.Right->show();
+        row.Text->show();
+    }
+    // The rows at the top, the room left below them.
+    for (int r = 0; r < grid->rowCount(); ++r)
+        grid->setRowStretch(r, r == count ? 1 : 0);
+    if (count >= grid->rowCount())
+        grid->setRowStretch(count, 1);
+    // Wording, then each option's mark and text, then the option buttons.
+    QWidget* previous = ui->Wording;
+    for (const TOptionRow& row : rows_) {
+        setTabOrder(previous, row.Right);
+        setTabOrder(row.Right, row.Text);
+        previous = row.Text;
+    }
+    setTabOrder(previous, ui->AddOption);
+}
+
+void TEditorWindow::DocumentChanged(int at, int removed, int inserted)
+{
+    {
+        const QSignalBlocker block(ui->QuestionList);
+        for (int i = 0; i < removed; ++i)
+            delete ui->QuestionList->takeItem(at);
+        for (int i = 0; i < inserted; ++i)
+            ui->QuestionList->insertItem(at + i, QString());
+        // Numbers after a change of length move too.
+        const int last = removed == inserted ? at + inserted : document_.Count();
+        for (int i = at; i < last; ++i)
+            ui->QuestionList->item(i)->setText(ListLabel(i, document_.Questions()[std::size_t(i)]));
+        if (current_ >= document_.Count())
+            current_ = document_.Count() - 1;
+        ui->QuestionList->setCurrentRow(current_);
+    }
+    ShowQuestion();
+    warningTimer_.start();
+}
+
+void TEditorWindow::DocumentFocus(int question, int field)
+{
+    SelectField(question, field);
+}
+
+void TEditorWindow::UpdateTitle()
+{
+    const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
+    setWindowTitle(name + QStringLiteral("[*] — ") + AppTitle);
+    setWindowModified(!document_.UndoStack()->isClean());
+}
+
+void TEditorWindow::UpdateActions()
+{
+    const bool any = current_ >= 0;
+    const int options = any ? int(document_.Questions()[std::size_t(current_)].Options.size()) : 0;
+    for (QAction* action : {ui->ActionDuplicate, ui->ActionRemoveQuestion, ui->ActionMarkRight})
+        action->setEnabled(any);
+    ui->ActionMoveUp->setEnabled(current_ > 0);
+    ui->ActionMoveDown->setEnabled(any && current_ + 1 < document_.Count());
+    ui->ActionAddOption->setEnabled(any && options < MaxOptions);
+    ui->ActionRemoveOption->setEnabled(options > 0);
+    ui->DuplicateQuestion->setEnabled(any);
+    ui->RemoveQuestion->setEnabled(any);
+    ui->MoveUp->setEnabled(ui->ActionMoveUp->isEnabled());
+    ui->MoveDown->setEnabled(ui->ActionMoveDown->isEnabled());
+    ui->AddOption->setEnabled(ui->ActionAddOption->isEnabled());
+    ui->RemoveOption->setEnabled(options > 0);
+}
+
+int TEditorWindow::FocusedOption() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        if (focus == rows_[k].Text || focus == rows_[k].Right)
+            return int(k) + 1;
+    return 0;
+}
+
+bool TEditorWindow::MaybeSave()
+{
+    if (document_.UndoStack()->isClean())
+        return true;
+    const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
+    QMessageBox ask(QMessageBox::Warning, AppTitle, AskSave.arg(name),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.setTextFormat(Qt::PlainText); // a file's name is data
+    ask.setAccessibleDescription(ask.text());
+    ask.setDefaultButton(QMessageBox::Save);
+    switch (ask.exec()) {
+    case QMessageBox::Save:
+        return Save(false);
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TEditorWindow::Save(bool choose)
+{
+    std::string path = path_;
+    if (choose || path.empty()) {
+        QFileDialog dialog(this, QStringLiteral("Сохранить тест"));
+        dialog.setObjectName(QStringLiteral("SaveDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(TestFilter);
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        if (!path.empty())
+            dialog.selectFile(FromNativePath(path));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        path = ToNativePath(dialog.selectedFiles().constFirst());
+    }
+    return Guard([this, &path] { SaveFile(path); });
+}
+
+void TEditorWindow::AddRecent(const std::string& path)
+{
+    // Settings are read and written to disk, which a window that is still
+    // to be shown need not wait for.
+    QTimer::singleShot(0, this, [this, path] { Guard([&path] { StoreRecent(path); }); });
+}
+
+void TEditorWindow::RecentShow()
+{
+    Guard([this] {
+        ui->MenuRecent->clear();
+        const QStringList recent = QSettings().value(RecentKey).toStringList();
+        for (int i = 0; i < recent.size(); ++i) {
+            QAction* action = ui->MenuRecent->addAction(
+                QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName().replace(u'&', QStringLiteral("&&"))));
+            action->setToolTip(recent[i]);
+            action->setStatusTip(recent[i]);
+            const std::string path = ToNativePath(recent[i]);
+            connect(action, &QAction::triggered, this, [this, path] {
+                Guard([this, &path] {
+                    if (MaybeSave())
+                        OpenFile(path);
+                });
+            });
+        }
+        if (recent.isEmpty())
+            ui->MenuRecent->addAction(RecentEmpty)->setEnabled(false);
+    });
+}
+
+void TEditorWindow::NewClick()
+{
+    Guard([this] {
+        if (MaybeSave())
+            SetContent({NewQuestion()}, {}, {});
+    });
+}
+
+void TEditorWindow::OpenClick()
+{
+    Guard([this] {
+        if (!MaybeSave())
+            return;
+        QFileDialog dialog(this, QStringLiteral("Открыть тест"));
+        dialog.setObjectName(QStringLiteral("OpenDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(TestFilter);
+        if (!path_.empty())
+            dialog.setDirectory(QFileInfo(FromNativePath(path_)).absolutePath());
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            OpenFile(ToNativePath(dialog.selectedFiles().constFirst()));
+    });
+}
+
+void TEditorWindow::SaveClick()
+{
+    Save(false);
+}
+
+void TEditorWindow::SaveAsClick()
+{
+    Save(true);
+}
+
+void TEditorWindow::ImportFile(const std::string& path, TExchange format)
+{
+    const QString name = QFileInfo(FromNativePath(path)).fileName();
+    const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    TFormatNote problem;
+    if (!CheckUtf8Text(bytes, problem))
+        fail(LineNote.arg(problem.Line).arg(QString::fromStdString(problem.Text)));
+    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    QStringList notes;
+    for (const TFormatNote& note : plain.Notes)
+        notes << LineNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    if (plain.Questions.empty())
+        fail(QString::fromUtf8(FormatMsg::NoQuestions) + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
+    std::vector<TEditQuestion> questions;
+    for (const TPlainQuestion& p : plain.Questions) {
+        // The exchange formats hold text as shown: '&' is an ampersand.
+        TEditQuestion q;
+        q.Text = JoinLines(QString::fromStdString(p.Text));
+        for (const std::string& option : p.Options)
+            q.Options << JoinLines(QString::fromStdString(option));
+        q.Correct = p.Correct;
+        questions.push_back(std::move(q));
+    }
+    SetContent(std::move(questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
+    // Not yet a test file: saving asks for its name.
+    document_.UndoStack()->resetClean();
+    UpdateTitle();
+    if (!notes.isEmpty())
+        ShowMessage(ImportNotes.arg(document_.Count()).arg(notes.join(u'\n')));
+}
+
+void TEditorWindow::ExportFile(const std::string& path, TExchange format)
+{
+    std::vector<TPlainQuestion> plain;
+    std::vector<TFormatNote> notes;
+    for (std::size_t k = 0; k < document_.Questions().size(); ++k) {
+        const TEditQuestion& q = document_.Questions()[k];
+        TPlainQuestion p;
+        p.Line = k + 1;
+        bool marker = q.Text.contains(MarkerLine);
+        p.Text = ShownOnly(q.Text).toStdString();
+        for (const QString& option : q.Options) {
+            marker = marker || option.contains(MarkerLine);
+            p.Options.push_back(ShownOnly(option).toStdString());
+            p.OptionLines.push_back(k + 1);
+        }
+        p.Correct = q.Correct;
+        if (marker)
+            notes.push_back({k + 1, FormatMsg::LoneMarker});
+        plain.push_back(std::move(p));
+    }
+    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
+    QStringList lines;
+    std::stable_sort(notes.begin(), notes.end(), [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
+    for (const TFormatNote& note : notes)
+        lines << QuestionNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    if (bytes.empty())
+        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
+    SaveFileBytes(path, bytes);
+    if (!lines.isEmpty())
+        ShowMessage(ExportNotes.arg(lines.join(u'\n')));
+}
+
+void TEditorWindow::ImportClick(TExchange format)
+{
+    Guard([this, format] {
+        if (!MaybeSave())
+            return;
+        QFileDialog dialog(this, ImportTitle);
+        dialog.setObjectName(QStringLiteral("ImportDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            ImportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+    });
+}
+
+void TEditorWindow::ExportClick(TExchange format)
+{
+    Guard([this, format] {
+        QFileDialog dialog(this, ExportTitle);
+        dialog.setObjectName(QStringLiteral("ExportDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
+        const QString suffix = format == TExchange::Gift ? QStringLiteral("gift") : QStringLiteral("txt");
+        dialog.setDefaultSuffix(suffix);
+        if (!path_.empty())
+            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName()
+                + (format == TExchange::Gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt")));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            ExportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+    });
+}
+
+void TEditorWindow::ImportGiftClick()
+{
+    ImportClick(TExchange::Gift);
+}
+
+void TEditorWindow::ImportAikenClick()
+{
+    ImportClick(TExchange::Aiken);
+}
+
+void TEditorWindow::ExportGiftClick()
+{
+    ExportClick(TExchange::Gift);
+}
+
+void TEditorWindow::ExportAikenClick()
+{
+    ExportClick(TExchange::Aiken);
+}
+
+void TEditorWindow::PrintClick()
+{
+    Guard([this] {
+        TPrintOptions options(this);
+        if (options.exec() != QDialog::Accepted)
+            return;
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        PrintSheet(printer, SheetTitle(path_), document_.Questions(), options.Options());
+    });
+}
+
+void TEditorWindow::PdfClick()
+{
+    Guard([this] {
+        TPrintOptions options(this);
+        if (options.exec() != QDialog::Accepted)
+            return;
+        QFileDialog dialog(this, QStringLiteral("Экспорт в PDF"));
+        dialog.setObjectName(QStringLiteral("PdfDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(PdfFilter);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        if (!path_.empty())
+            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName() + QStringLiteral(".pdf"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        WritePdf(dialog.selectedFiles().constFirst(), SheetTitle(path_), document_.Questions(), options.Options());
+    });
+}
+
+void TEditorWindow::AddQuestionClick()
+{
+    Guard([this] { document_.InsertQuestion(current_ + 1, NewQuestion()); });
+}
+
+void TEditorWindow::DuplicateClick()
+{
+    Guard([this] {
+        if (current_ >= 0)
+            document_.DuplicateQuestion(current_);
+    });
+}
+
+void TEditorWindow::RemoveQuestionClick()
+{
+    Guard([this] {
+        if (current_ >= 0)
+            document_.RemoveQuestion(current_);
+    });
+}
+
+void TEditorWindow::MoveUpClick()
+{
+    Guard([this] {
+        if (current_ > 0)
+            document_.MoveQuestion(current_, -1);
+    });
+}
+
+void TEditorWindow::MoveDownClick()
+{
+    Guard([this] {
+        if (current_ >= 0 && current_ + 1 < document_.Count())
+            document_.MoveQuestion(current_, 1);
+    });
+}
+
+void TEditorWindow::AddOptionClick()
+{
+    Guard([this] {
+        if (current_ < 0 || int(rows_.size()) >= MaxOptions)
+            return;
+        const int focused = FocusedOption();
+        document_.AddOption(current_, focused > 0 ? focused : int(rows_.size()));
+    });
+}
+
+void TEditorWindow::RemoveOptionClick()
+{
+    Guard([this] {
+        if (current_ < 0 || rows_.empty())
+            return;
+        const int focused = FocusedOption();
+        document_.RemoveOption(current_, focused > 0 ? focused : int(rows_.size()));
+    });
+}
+
+void TEditorWindow::MarkRightClick()
+{
+    Guard([this] {
+        const int option = FocusedOption();
+        if (current_ < 0 || option == 0)
+            ui->StatusBar->showMessage(PutCursorInOption, 5000);
+        else
+            document_.SetCorrect(current_, option);
+    });
+}
+
+void TEditorWindow::QuestionListRowChanged(int row)
+{
+    Guard([this, row] {
+        current_ = row;
+        ShowQuestion();
+    });
+}
+
+void TEditorWindow::WordingEdited(const QString& text)
+{
+    Guard([this, &text] {
+        if (current_ < 0)
+            return;
+        const QString line = JoinLines(text);
+        if (line != text) {
+            const int cursor = ui->Wording->cursorPosition() - int(text.size() - line.size());
+            ui->Wording->setText(line);
+            ui->Wording->setCursorPosition(std::max(0, cursor));
+        }
+        document_.SetText(current_, Fields::Wording, line);
+    });
+}
+
+void TEditorWindow::OptionEdited(int option, const QString& text)
+{
+    Guard([this, option, &text] {
+        if (current_ < 0)
+            return;
+        QLineEdit* field = rows_[std::size_t(option - 1)].Text;
+        const QString line = JoinLines(text);
+        if (line != text) {
+            const int cursor = field->cursorPosition() - int(text.size() - line.size());
+            field->setText(line);
+            field->setCursorPosition(std::max(0, cursor));
+        }
+        document_.SetText(current_, option, line);
+    });
+}
+
+void TEditorWindow::WordingReturn()
+{
+    Guard([this] {
+        if (rows_.empty())
+            AddOptionClick();
+        else
+            rows_.front().Text->setFocus();
+    });
+}
+
+void TEditorWindow::OptionReturn(int option)
+{
+    Guard([this, option] {
+        if (option < int(rows_.size()))
+            rows_[std::size_t(option)].Text->setFocus();
+        else if (!rows_[std::size_t(option - 1)].Text->text().trimmed().isEmpty() && option < MaxOptions)
+            document_.AddOption(current_, option);
+    });
+}
+
+void TEditorWindow::RightToggled(int option, bool checked)
+{
+    Guard([this, option, checked] {
+        if (current_ < 0)
+            return;
+        if (!checked) { // the mark moves only to another option
+            const QSignalBlocker block(rows_[std::size_t(option - 1)].Right);
+            rows_[std::size_t(option - 1)].Right->setChecked(true);
+            return;
+        }
+        document_.SetCorrect(current_, option);
+    });
+}
+
+void TEditorWindow::WarningActivated(QListWidgetItem* item)
+{
+    Guard([this, item] {
+        const int index = item->data(Qt::UserRole).toInt();
+        if (index >= 0 && index < int(warnings_.size()))
+            SelectField(warnings_[std::size_t(index)].Question, warnings_[std::size_t(index)].Field);
+    });
+}
+
+void TEditorWindow::closeEvent(QCloseEvent* event)
+{
+    bool close = false;
+    Guard([this, &close] { close = MaybeSave(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "editor/Document.h"
+#include "editor/Warnings.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QListWidgetItem;
+class QRadioButton;
+
+namespace Ui {
+class TEditorWindow;
+}
+
+// The test editor: the questions in a list beside the selected question's
+// wording and options, the warnings below, every edit undoable.
+class TEditorWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TEditorWindow(QWidget* parent = nullptr);
+    ~TEditorWindow() override;
+
+    TTestDocument& Document() { return document_; }
+    const std::string& FilePath() const { return path_; }
+    int CurrentQuestion() const { return current_; }
+    // Opens a test (unsaved changes are the caller's to ask about); raises EError when
+    // the file cannot be opened, keeping what was there.
+    void OpenFile(const std::string& path);
+    // Saves to `path` (which becomes the test's file); raises EError.
+    void SaveFile(const std::string& path);
+    // Moodle's exchange formats, UTF-8 files. Importing replaces the test
+    // (unsaved changes are the caller's to ask about) and leaves it unsaved;
+    // both raise EError, and say what was left out in a message.
+    enum class TExchange { Gift, Aiken };
+    void ImportFile(const std::string& path, TExchange format);
+    void ExportFile(const std::string& path, TExchange format);
+    // Brings the warnings pane up to date now rather than after the pause.
+    void UpdateWarnings();
+    const std::vector<TEditorWarning>& ShownWarnings() const { return warnings_; }
+    // Shows a question and puts the cursor in one of its fields.
+    void SelectField(int question, int field);
+
+    // The handlers, each run inside the shared guard.
+    void NewClick();
+    void OpenClick();
+    void SaveClick();
+    void SaveAsClick();
+    void ImportGiftClick();
+    void ImportAikenClick();
+    void ExportGiftClick();
+    void ExportAikenClick();
+    void PrintClick();
+    void PdfClick();
+    void AddQuestionClick();
+    void DuplicateClick();
+    void RemoveQuestionClick();
+    void MoveUpClick();
+    void MoveDownClick();
+    void AddOptionClick();
+    void RemoveOptionClick();
+    void MarkRightClick();
+    void QuestionListRowChanged(int row);
+    void WordingEdited(const QString& text);
+    void WordingReturn();
+    void WarningActivated(QListWidgetItem* item);
+    void RecentShow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct TOptionRow {
+        QRadioButton* Right = nullptr;
+        QLineEdit* Text = nullptr;
+    };
+
+    void DocumentChanged(int at, int removed, int inserted);
+    void DocumentFocus(int question, int field);
+    void ShowQuestion();
+    void BuildRows(int count);
+    void OptionEdited(int option, const QString& text);
+    void OptionReturn(int option);
+    void RightToggled(int option, bool checked);
+    void UpdateTitle();
+    void UpdateActions();
+    int FocusedOption() const;
+    // Asks what to do with unsaved changes: true to go on.
+    bool MaybeSave();
+    // Saves to the test's file or a chosen one: false when cancelled or failed.
+    bool Save(bool choose);
+    void ImportClick(TExchange format);
+    void ExportClick(TExchange format);
+    void AddRecent(const std::string& path);
+    void SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note);
+
+    std::unique_ptr<Ui::TEditorWindow> ui;
+    TTestDocument document_;
+    std::string path_;
+    int current_ = -1;
+    std::vector<TOptionRow> rows_;
+    std::vector<TEditorWarning> warnings_;
+    // What opening the file said: where the program's load stops.
+    QString note_;
+    QTimer warningTimer_;
+};

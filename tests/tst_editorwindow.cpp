@@ -1,0 +1,449 @@
+// SPDX-License-Identifier: MIT
+// The editor's window offscreen: typing, undo and redo, the warnings pane,
+// saving and opening, the unsaved-changes question, and files it must refuse.
+#include "editor/EditorWindow.h"
+#include "editor/Markers.h"
+#include "tests/DialogAnswerer.h"
+#include "tests/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QProcess>
+#include <QRadioButton>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+// Types text as a keyboard with that layout would: QTest's own key clicks
+// know only ASCII.
+void Keys(QWidget* widget, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString c = text.mid(i, length);
+        i += length - 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, c);
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, c);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+const std::string Geography = Cp("Столица Франции?\r\n3\r\n1\r\nПариж\r\nЛион\r\nМарсель\r\n"
+                                  "Самая длинная река?\r\n2\r\n2\r\nВолга\r\nНил");
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        window = std::make_unique<TEditorWindow>();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void TearDown() override
+    {
+        // Whatever the test left unsaved goes without a question.
+        window->Document().UndoStack()->setClean();
+        window.reset();
+    }
+
+    template <class T>
+    T* Control(const char* name) const
+    {
+        return Find<T>(window.get(), name);
+    }
+
+    QLineEdit* Option(int k) const { return Control<QLineEdit>(QStringLiteral("Option%1").arg(k).toLatin1()); }
+    QRadioButton* Right(int k) const { return Control<QRadioButton>(QStringLiteral("Right%1").arg(k).toLatin1()); }
+
+    void Type(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        Keys(field, text);
+    }
+
+    void Key(QWidget* widget, QKeySequence sequence) { QTest::keySequence(widget, sequence); }
+
+    QAction* Action(const char* name) const { return Control<QAction>(name); }
+
+    QStringList WarningTexts() const
+    {
+        window->UpdateWarnings();
+        QStringList texts;
+        auto* list = Control<QListWidget>("Warnings");
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+
+    TempFolder tmp;
+    DialogAnswerer answers;
+    std::unique_ptr<TEditorWindow> window;
+};
+
+TEST_F(EditorWindow, ATestTypedFromEmptyIsSavedAsTheProgramReadsIt)
+{
+    EXPECT_EQ(window->Document().Count(), 1);
+    EXPECT_TRUE(Control<QLineEdit>("Wording")->hasFocus());
+    Keys(QApplication::focusWidget(), QStringLiteral("Tom & Jerry — кто кот?"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Keys(QApplication::focusWidget(), QStringLiteral("Tom"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Keys(QApplication::focusWidget(), QStringLiteral("Jerry"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // a third option
+    Keys(QApplication::focusWidget(), QStringLiteral("Spike"));
+    EXPECT_TRUE(Option(3)->hasFocus());
+    Option(1)->setFocus();
+    Key(Option(1), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_TRUE(Right(1)->isChecked());
+    Key(Option(1), QKeySequence(Qt::CTRL | Qt::Key_Return));
+    EXPECT_EQ(window->Document().Count(), 2);
+    EXPECT_TRUE(Control<QLineEdit>("Wording")->hasFocus());
+    Keys(QApplication::focusWidget(), QStringLiteral("2 + 2?"));
+    Type(Option(1), QStringLiteral("4"));
+    Type(Option(2), QStringLiteral("5"));
+    QTest::mouseClick(Right(1), Qt::LeftButton);
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("Новый тест")));
+
+    const std::string path = tmp.Path("typed.txt");
+    window->SaveFile(path);
+    EXPECT_EQ(ReadBytes(path), Cp("Tom && Jerry — кто кот?\r\n3\r\n1\r\nTom\r\nJerry\r\nSpike\r\n2 + 2?\r\n2\r\n1\r\n4\r\n5\r\n"));
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_TRUE(window->windowTitle().startsWith(QStringLiteral("typed.txt")));
+    EXPECT_EQ(WarningTexts(), QStringList {QStringLiteral("Предупреждений нет")});
+}
+
+TEST_F(EditorWindow, UndoAndRedoByKeysRestoreTextMarkAndQuestions)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    auto* wording = Control<QLineEdit>("Wording");
+    wording->setFocus();
+    wording->end(false);
+    Keys(wording, QStringLiteral(" (город)"));
+    QTest::mouseClick(Right(3), Qt::LeftButton);
+    window->AddQuestionClick();
+    EXPECT_EQ(window->Document().Count(), 3);
+    EXPECT_TRUE(window->isWindowModified());
+
+    Key(Control<QLineEdit>("Wording"), QKeySequence::Undo);
+    EXPECT_EQ(window->Document().Count(), 2);
+    Key(QApplication::focusWidget(), QKeySequence::Undo);
+    EXPECT_TRUE(Right(1)->isChecked());
+    EXPECT_FALSE(Right(3)->isChecked());
+    // Undo in a line edit is the window's, not the line edit's own.
+    Key(QApplication::focusWidget(), QKeySequence::Undo);
+    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции?"));
+    EXPECT_FALSE(window->isWindowModified());
+    Key(wording, QKeySequence::Redo);
+    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции? (город)"));
+    EXPECT_TRUE(window->isWindowModified());
+    Key(wording, QKeySequence::Redo);
+    EXPECT_TRUE(Right(3)->isChecked());
+}
+
+TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    auto* list = Control<QListWidget>("QuestionList");
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("2. Самая длинная река?"));
+    list->setCurrentRow(1);
+    QTest::mouseClick(Control<QPushButton>("MoveUp"), Qt::LeftButton);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("1. Самая длинная река?"));
+    EXPECT_EQ(window->CurrentQuestion(), 0);
+    QTest::mouseClick(Control<QPushButton>("DuplicateQuestion"), Qt::LeftButton);
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->text(), QStringLiteral("2. Самая длинная река?"));
+    EXPECT_EQ(window->CurrentQuestion(), 1);
+    QTest::mouseClick(Control<QPushButton>("RemoveQuestion"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>("RemoveQuestion"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>("RemoveQuestion"), Qt::LeftButton);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(Control<QWidget>("QuestionPane")->isEnabled());
+    window->AddQuestionClick();
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(Control<QLineEdit>("Wording")->text(), QString());
+}
+
+TEST_F(EditorWindow, WarningsFollowTypingAndTakeTheTeacherToTheField)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    EXPECT_EQ(WarningTexts(), QStringList {QStringLiteral("Предупреждений нет")});
+    auto* list = Control<QListWidget>("QuestionList");
+    list->setCurrentRow(1);
+    window->RemoveOptionClick(); // "Нил", the right one, goes
+    Option(1)->selectAll();
+    QTest::keyClick(Option(1), Qt::Key_Delete);
+    Type(Control<QLineEdit>("Wording"), QStringLiteral(" 😀"));
+    // The pane updates by itself after a pause.
+    auto* pane = Control<QListWidget>("Warnings");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane->count() == 4; }, 3000)) << pane->count();
+    const QStringList texts = WarningTexts();
+    ASSERT_EQ(texts.size(), 4) << texts.join(u'\n').toStdString();
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("Вопрос 2: вариантов ответа 1, а нужно хотя бы два")));
+    EXPECT_TRUE(texts.join(u'\n').contains(QStringLiteral("Вопрос 2: номер правильного ответа 0")));
+    EXPECT_TRUE(texts.join(u'\n').contains(QStringLiteral("Вопрос 2, вариант 1: пустой вариант ответа")));
+    EXPECT_TRUE(texts.join(u'\n').contains(QStringLiteral("«😀»")));
+    EXPECT_FALSE(Control<QLineEdit>("Wording")->styleSheet().isEmpty()) << "the character is pointed out";
+
+    list->setCurrentRow(0);
+    for (int i = 0; i < pane->count(); ++i)
+        if (pane->item(i)->text().contains(QStringLiteral("пустой вариант"))) {
+            emit pane->itemActivated(pane->item(i));
+        }
+    EXPECT_EQ(window->CurrentQuestion(), 1);
+    EXPECT_TRUE(Option(1)->hasFocus());
+}
+
+TEST_F(EditorWindow, ACharacterTheFileCannotHoldStopsTheSaveAndKeepsTheFile)
+{
+    const std::string path = tmp.Write("g.txt", Geography);
+    window->OpenFile(path);
+    Type(Option(2), QStringLiteral(" ✓"));
+    window->SaveClick();
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("символ «✓» в вопросе 1")));
+    EXPECT_EQ(ReadBytes(path), Geography);
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(window->focusWidget(), Option(2));
+}
+
+TEST_F(EditorWindow, AMarkerIsKeptAndShownAndPastedLinesAreJoined)
+{
+    const std::string path = tmp.Write("m.txt", Cp("&Да или нет?\r\n2\r\n1\r\nД&&а\r\nН&ет"));
+    window->OpenFile(path);
+    EXPECT_EQ(Control<QLineEdit>("Wording")->text(), QStringLiteral("Д") + MarkerLine + QStringLiteral("а или нет?"));
+    EXPECT_EQ(Option(1)->text(), QStringLiteral("Д&а"));
+    QApplication::clipboard()->setText(QStringLiteral("первая\nвторая\r\n\r\nтретья"));
+    Option(1)->setFocus();
+    Option(1)->selectAll();
+    Key(Option(1), QKeySequence::Paste);
+    EXPECT_EQ(Option(1)->text(), QStringLiteral("первая вторая третья"));
+    window->SaveFile(path);
+    EXPECT_EQ(ReadBytes(path), Cp("&Да или нет?\r\n2\r\n1\r\nпервая вторая третья\r\nН&ет\r\n"));
+}
+
+TEST_F(EditorWindow, ClosingWithChangesAsksAndDoesWhatTheTeacherSays)
+{
+    const std::string path = tmp.Write("g.txt", Geography);
+    window->OpenFile(path);
+    Type(Control<QLineEdit>("Wording"), QStringLiteral("!"));
+
+    answers.reply = QMessageBox::Cancel;
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_EQ(answers.Texts()[0], QStringLiteral("Тест «g.txt» изменён. Сохранить изменения?"));
+    EXPECT_TRUE(window->isVisible());
+
+    answers.reply = QMessageBox::Save;
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ReadBytes(path).substr(0, 17), Cp("Столица Франции?!"));
+
+    window->show();
+    Type(Control<QLineEdit>("Wording"), QStringLiteral("?"));
+    answers.reply = QMessageBox::Discard;
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(ReadBytes(path).substr(0, 18), Cp("Столица Франции?!\r"));
+    EXPECT_EQ(answers.Texts().size(), 3);
+
+    // Nothing changed: no question.
+    window->OpenFile(path);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(answers.Texts().size(), 3);
+}
+
+TEST_F(EditorWindow, ASaveThatFailsSaysWhyAndKeepsTheEdits)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    Type(Control<QLineEdit>("Wording"), QStringLiteral(" (столица)"));
+    const std::string folder = tmp.Path("");
+    EXPECT_THROW(window->SaveFile(folder), std::exception);
+    EXPECT_THROW(window->SaveFile(tmp.Path("no/such/folder/t.txt")), std::exception);
+    answers.reply = QMessageBox::Ok;
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица Франции? (столица)"));
+    EXPECT_EQ(window->FilePath(), tmp.Path("g.txt"));
+}
+
+TEST_F(EditorWindow, FilesThatAreNoTestsAreRefusedAndTheEditorKeepsItsTest)
+{
+    const std::string kept = tmp.Write("g.txt", Geography);
+    window->OpenFile(kept);
+    Type(Control<QLineEdit>("Wording"), QStringLiteral("!"));
+    std::string huge(64u << 20, 'x');
+    huge += "\r\n2\r\n1\r\na\r\nb";
+    const std::string binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    struct Bad {
+        std::string path;
+        const char* says;
+    } bad[] = {
+        {tmp.Write("binary.png", binary), "это не текстовый файл"},
+        {tmp.Write("prose.txt", Cp("Дорогой дневник,\r\nсегодня был тест.\r\n")), "это не тест"},
+        {tmp.Write("huge.txt", huge), "строка длиннее"},
+        {tmp.Path(""), "File access denied"},
+        {tmp.Path("missing.txt"), "File not found"},
+    };
+    for (const Bad& b : bad) {
+        try {
+            window->OpenFile(b.path);
+            ADD_FAILURE() << b.path << " opened";
+        } catch (const std::exception& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromUtf8(b.says))) << error.what();
+        }
+        EXPECT_EQ(window->FilePath(), kept);
+        EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица Франции?!"));
+    }
+    EXPECT_EQ(ReadBytes(kept), Geography);
+}
+
+TEST_F(EditorWindow, AFileOnWhichTheLoadStopsOpensUpToThereAndSaysSo)
+{
+    // An empty line between the questions: the program stops at line 8.
+    const std::string path = tmp.Write("stop.txt", Cp("Первый?\r\n2\r\n1\r\nа\r\nб\r\n\r\nВторой?\r\n2\r\n1\r\nа\r\nб"));
+    const std::string before = ReadBytes(path);
+    window->OpenFile(path);
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_TRUE(answers.Texts()[0].startsWith(QStringLiteral("Файл прочитан до строки 7"))) << answers.Texts()[0].toStdString();
+    EXPECT_EQ(window->Document().Count(), 1);
+    EXPECT_TRUE(WarningTexts().value(0).startsWith(QStringLiteral("Файл прочитан до строки 7")));
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows1251)
+{
+    const std::string path = tmp.Write("u.txt", "Столица?\n2\n1\nПариж\nЛион\n");
+    answers.reply = QMessageBox::Yes;
+    window->OpenFile(path);
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("UTF-8")));
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Столица?"));
+    EXPECT_TRUE(window->isWindowModified()) << "not yet in Windows-1251 on disk";
+    window->SaveFile(path);
+    EXPECT_EQ(ReadBytes(path), Cp("Столица?\r\n2\r\n1\r\nПариж\r\nЛион\r\n"));
+
+    answers.reply = QMessageBox::Cancel;
+    const std::string other = tmp.Write("u2.txt", "Вопрос?\n2\n1\nа\nб\n");
+    window->OpenFile(other);
+    EXPECT_EQ(window->FilePath(), path);
+}
+
+TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
+{
+    const std::string gift = tmp.Write("bank.gift",
+        "// Банк вопросов\n$CATEGORY: География\n\n::Q1:: Tom & Jerry \\{кто\\}\nкот? { =Tom ~Jerry ~Spike }\n\n"
+        "::Q2:: Земля круглая? {T}\n\n::Q3:: Столица Франции? { ~Лион =Париж#Верно ~Марсель }\n");
+    window->ImportFile(gift, TEditorWindow::TExchange::Gift);
+    ASSERT_EQ(window->Document().Count(), 2);
+    EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Tom & Jerry {кто} кот?"));
+    EXPECT_EQ(window->Document().Questions()[1].Correct, 2);
+    ASSERT_EQ(answers.Texts().size(), 1);
+    EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("строка 7"))) << answers.Texts()[0].toStdString();
+    EXPECT_TRUE(window->isWindowModified());
+    EXPECT_TRUE(window->FilePath().empty());
+
+    const std::string test = tmp.Path("bank.txt");
+    window->SaveFile(test);
+    EXPECT_EQ(ReadBytes(test), Cp("Tom && Jerry {кто} кот?\r\n3\r\n1\r\nTom\r\nJerry\r\nSpike\r\n"
+                                  "Столица Франции?\r\n3\r\n2\r\nЛион\r\nПариж\r\nМарсель\r\n"));
+
+    const std::vector<TEditQuestion> before = window->Document().Questions();
+    const std::string aiken = tmp.Path("bank-aiken.txt");
+    window->ExportFile(aiken, TEditorWindow::TExchange::Aiken);
+    EXPECT_EQ(ReadBytes(aiken).substr(0, 45), std::string("Tom & Jerry {кто} кот?\nA) Tom\nB) Jerry\n").substr(0, 45));
+    const std::string exported = tmp.Path("again.gift");
+    window->ExportFile(exported, TEditorWindow::TExchange::Gift);
+    window->ImportFile(exported, TEditorWindow::TExchange::Gift);
+    EXPECT_EQ(window->Document().Questions(), before);
+    window->ImportFile(aiken, TEditorWindow::TExchange::Aiken);
+    EXPECT_EQ(window->Document().Questions(), before);
+    EXPECT_EQ(answers.Texts().size(), 1u);
+}
+
+TEST_F(EditorWindow, ImportsThatHoldNoQuestionsAreRefused)
+{
+    const std::string kept = tmp.Write("g.txt", Geography);
+    window->OpenFile(kept);
+    for (const std::string& path : {tmp.Write("tf.gift", "::Q:: Земля круглая? {TRUE}\n"),
+             tmp.Write("bin.gift", std::string("\0\x01\x02", 3)), tmp.Write("cp.gift", Cp("Вопрос? {=а ~б}"))}) {
+        EXPECT_THROW(window->ImportFile(path, TEditorWindow::TExchange::Gift), std::exception) << path;
+        EXPECT_EQ(window->FilePath(), kept);
+        EXPECT_EQ(window->Document().Count(), 2);
+    }
+}
+
+TEST_F(EditorWindow, PdfFromTheMenuHoldsEveryVariantAndItsKey)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    bool shuffled = false;
+    answers.onDialog = [&shuffled](QDialog* dialog) {
+        dialog->findChild<QSpinBox*>(QStringLiteral("Variants"))->setValue(3);
+        shuffled = dialog->findChild<QCheckBox*>(QStringLiteral("Shuffle"))->isChecked();
+        dialog->accept();
+    };
+    const QString pdf = QString::fromStdString(tmp.Path("g.pdf"));
+    answers.ChooseFile(pdf);
+    Action("ActionPdf")->trigger();
+    EXPECT_TRUE(shuffled) << "several variants are shuffled unless the teacher says otherwise";
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"Вариант 1", "Вариант 2", "Вариант 3", "Самая длинная река?", "Марсель", "Ключ ответов"})
+        EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_EQ(out.count(QStringLiteral("Самая длинная река?")), 3);
+    EXPECT_TRUE(answers.Texts().isEmpty()) << answers.Texts().join(u'\n').toStdString();
+}
+
+TEST_F(EditorWindow, RecentFilesListTheLastOpenedFirstAndReopen)
+{
+    QSettings().remove(QStringLiteral("recentFiles"));
+    const std::string first = tmp.Write("first.txt", Geography);
+    const std::string second = tmp.Write("second.txt", Geography);
+    window->OpenFile(first);
+    window->OpenFile(second);
+    window->OpenFile(first);
+    QTest::qWait(50); // stored once the window is free
+    auto* menu = Control<QMenu>("MenuRecent");
+    emit menu->aboutToShow();
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("&1 first.txt"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("&2 second.txt"));
+    actions[1]->trigger();
+    EXPECT_EQ(window->FilePath(), second);
+}
+
+TEST_F(EditorWindow, EveryControlHasANameAScreenReaderSays)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || qobject_cast<QScrollBar*>(w))
+            continue;
+        const bool named = !w->accessibleName().isEmpty() || !w->property("text").toString().isEmpty();
+        EXPECT_TRUE(named) << w->metaObject()->className() << " " << w->objectName().toStdString();
+    }
+    EXPECT_EQ(Right(2)->accessibleName(), QStringLiteral("Вариант 2 — правильный ответ"));
+}
+
+} // namespace
