@@ -58,6 +58,7 @@ const QString OptionRemoved = QStringLiteral("удаление варианта"
 const QString QuestionAdded = QStringLiteral("добавление вопроса");
 const QString QuestionRemoved = QStringLiteral("удаление вопроса");
 const QString QuestionMoved = QStringLiteral("перемещение вопроса");
+const QString OptionMoved = QStringLiteral("перемещение варианта");
 const QString QuestionDuplicated = QStringLiteral("копия вопроса");
 
 // Typing merges with typing in the same field only.
@@ -138,6 +139,20 @@ void TTestDocument::RemoveOption(int question, int option)
         --q.Correct;
     Replace(question, 1, {q}, OptionRemoved, question,
         q.Options.isEmpty() ? Fields::OptionList : std::min(option, int(q.Options.size())));
+}
+
+void TTestDocument::MoveOption(int question, int option, int by)
+{
+    TEditQuestion q = questions_[std::size_t(question)];
+    const int to = option + by;
+    if (by == 0 || option < 1 || option > q.Options.size() || to < 1 || to > q.Options.size())
+        return;
+    q.Options.swapItemsAt(option - 1, to - 1);
+    if (q.Correct == option)
+        q.Correct = to;
+    else if (q.Correct == to)
+        q.Correct = option;
+    Replace(question, 1, {q}, OptionMoved, question, to);
 }
 
 void TTestDocument::InsertQuestion(int at, const TEditQuestion& question)

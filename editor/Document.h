@@ -51,6 +51,9 @@ public:
     void SetCorrect(int question, int option);
     void AddOption(int question, int after);
     void RemoveOption(int question, int option);
+    // Swaps an option with its neighbour `by` (-1 or 1) places away; the mark
+    // of the right option goes with its option.
+    void MoveOption(int question, int option, int by);
     void InsertQuestion(int at, const TEditQuestion& question);
     void RemoveQuestion(int question);
     void MoveQuestion(int question, int by);

@@ -188,6 +188,8 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     connect(ui->ActionMoveDown, &QAction::triggered, this, &TEditorWindow::MoveDownClick);
     connect(ui->ActionAddOption, &QAction::triggered, this, &TEditorWindow::AddOptionClick);
     connect(ui->ActionRemoveOption, &QAction::triggered, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->ActionOptionUp, &QAction::triggered, this, &TEditorWindow::OptionUpClick);
+    connect(ui->ActionOptionDown, &QAction::triggered, this, &TEditorWindow::OptionDownClick);
     connect(ui->ActionMarkRight, &QAction::triggered, this, &TEditorWindow::MarkRightClick);
     connect(ui->AddQuestion, &QPushButton::clicked, this, &TEditorWindow::AddQuestionClick);
     connect(ui->DuplicateQuestion, &QPushButton::clicked, this, &TEditorWindow::DuplicateClick);
@@ -196,6 +198,8 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     connect(ui->MoveDown, &QPushButton::clicked, this, &TEditorWindow::MoveDownClick);
     connect(ui->AddOption, &QPushButton::clicked, this, &TEditorWindow::AddOptionClick);
     connect(ui->RemoveOption, &QPushButton::clicked, this, &TEditorWindow::RemoveOptionClick);
+    connect(ui->OptionUp, &QPushButton::clicked, this, &TEditorWindow::OptionUpClick);
+    connect(ui->OptionDown, &QPushButton::clicked, this, &TEditorWindow::OptionDownClick);
     connect(ui->QuestionList, &QListWidget::currentRowChanged, this, &TEditorWindow::QuestionListRowChanged);
     connect(ui->Wording, &QLineEdit::textEdited, this, &TEditorWindow::WordingEdited);
     connect(ui->Wording, &QLineEdit::returnPressed, this, &TEditorWindow::WordingReturn);
@@ -452,6 +456,10 @@ void TEditorWindow::UpdateActions()
     ui->MoveDown->setEnabled(ui->ActionMoveDown->isEnabled());
     ui->AddOption->setEnabled(ui->ActionAddOption->isEnabled());
     ui->RemoveOption->setEnabled(options > 0);
+    for (QAction* action : {ui->ActionOptionUp, ui->ActionOptionDown})
+        action->setEnabled(options > 1);
+    ui->OptionUp->setEnabled(options > 1);
+    ui->OptionDown->setEnabled(options > 1);
 }
 
 int TEditorWindow::FocusedOption() const
@@ -777,6 +785,28 @@ void TEditorWindow::RemoveOptionClick()
             return;
         const int focused = FocusedOption();
         document_.RemoveOption(current_, focused > 0 ? focused : int(rows_.size()));
+    });
+}
+
+void TEditorWindow::OptionUpClick()
+{
+    MoveOption(-1);
+}
+
+void TEditorWindow::OptionDownClick()
+{
+    MoveOption(1);
+}
+
+// The option with the cursor moves (the buttons take no focus from it when
+// clicked), else the last one.
+void TEditorWindow::MoveOption(int by)
+{
+    Guard([this, by] {
+        if (current_ < 0 || rows_.empty())
+            return;
+        const int focused = FocusedOption();
+        document_.MoveOption(current_, focused > 0 ? focused : int(rows_.size()), by);
     });
 }
 

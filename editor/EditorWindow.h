@@ -65,6 +65,8 @@ public:
     void MoveDownClick();
     void AddOptionClick();
     void RemoveOptionClick();
+    void OptionUpClick();
+    void OptionDownClick();
     void MarkRightClick();
     void QuestionListRowChanged(int row);
     void WordingEdited(const QString& text);
@@ -76,6 +78,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void MoveOption(int by);
     struct TOptionRow {
         QRadioButton* Right = nullptr;
         QLineEdit* Text = nullptr;

@@ -92,6 +92,8 @@ TEST_F(Editing, EveryKindOfEditIsUndoneAndRedoneExactly)
     states.push_back(Now());
     doc.RemoveOption(1, 2);
     states.push_back(Now());
+    doc.MoveOption(1, 1, 1);
+    states.push_back(Now());
     doc.InsertQuestion(3, NewQuestion());
     states.push_back(Now());
     doc.MoveQuestion(0, 1);
@@ -100,7 +102,7 @@ TEST_F(Editing, EveryKindOfEditIsUndoneAndRedoneExactly)
     states.push_back(Now());
     doc.RemoveQuestion(0);
     states.push_back(Now());
-    ASSERT_EQ(doc.UndoStack()->count(), 8);
+    ASSERT_EQ(doc.UndoStack()->count(), 9);
     for (std::size_t i = states.size() - 1; i > 0; --i) {
         doc.UndoStack()->undo();
         EXPECT_EQ(Now(), states[i - 1]) << "undo to state " << i - 1;
@@ -120,6 +122,22 @@ TEST_F(Editing, TheMarkStaysWithItsOptionWhenOptionsComeAndGo)
     doc.RemoveOption(1, 2); // the right one itself
     EXPECT_EQ(Now()[1].Correct, 0);
     EXPECT_EQ(Now()[1].Options, QStringList({QStringLiteral("3"), QStringLiteral("5")}));
+}
+
+TEST_F(Editing, AMovedOptionTakesItsMarkWithItAndTheEndsStayPut)
+{
+    doc.MoveOption(1, 2, -1); // the right one, "4", up
+    EXPECT_EQ(Now()[1].Options, QStringList({QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("5")}));
+    EXPECT_EQ(Now()[1].Correct, 1);
+    doc.MoveOption(1, 2, 1); // "3" down, past the right one's old place
+    EXPECT_EQ(Now()[1].Options, QStringList({QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("3")}));
+    EXPECT_EQ(Now()[1].Correct, 1);
+    doc.MoveOption(1, 2, -1); // "5" up, over the right one
+    EXPECT_EQ(Now()[1].Correct, 2);
+    const int steps = doc.UndoStack()->count();
+    doc.MoveOption(1, 1, -1);
+    doc.MoveOption(1, 3, 1);
+    EXPECT_EQ(doc.UndoStack()->count(), steps);
 }
 
 TEST_F(Editing, TypingInOneFieldIsOneStepAndAnotherFieldStartsAnother)

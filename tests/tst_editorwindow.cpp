@@ -160,6 +160,26 @@ TEST_F(EditorWindow, UndoAndRedoByKeysRestoreTextMarkAndQuestions)
     EXPECT_TRUE(Right(3)->isChecked());
 }
 
+TEST_F(EditorWindow, TheOptionWithTheCursorMovesByKeysAndButtonsWithItsMark)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    Option(1)->setFocus();
+    Key(Option(1), QKeySequence(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Down));
+    EXPECT_EQ(Option(1)->text(), QStringLiteral("Лион"));
+    EXPECT_EQ(Option(2)->text(), QStringLiteral("Париж"));
+    EXPECT_TRUE(Right(2)->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), Option(2)) << "the cursor goes with the option";
+    QTest::mouseClick(Control<QPushButton>("OptionDown"), Qt::LeftButton);
+    EXPECT_EQ(Option(3)->text(), QStringLiteral("Париж"));
+    EXPECT_TRUE(Right(3)->isChecked());
+    QTest::mouseClick(Control<QPushButton>("OptionUp"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>("OptionUp"), Qt::LeftButton);
+    EXPECT_EQ(Option(1)->text(), QStringLiteral("Париж"));
+    EXPECT_TRUE(Right(1)->isChecked());
+    Key(Option(1), QKeySequence::Undo);
+    EXPECT_EQ(Option(2)->text(), QStringLiteral("Париж"));
+}
+
 TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
 {
     window->OpenFile(tmp.Write("g.txt", Geography));
