@@ -7,10 +7,8 @@ the command line, and a folder given instead of one.
 Usage: editor.py EKZAMO EKZAMO-EDITOR EKZAMO-CHECK [scenario...]
 """
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import scenarios as s  # noqa: E402  (reads EKZAMO from argv[1])
@@ -207,29 +205,8 @@ SCENARIOS = [typed_by_keys_then_taken, gift_imported_and_saved, file_on_the_comm
 
 
 def main():
-    wanted = sys.argv[4:]
     subprocess.run(["setxkbmap", "-layout", "us,ru"], check=True, timeout=30)
-    failed = []
-    for scenario in SCENARIOS:
-        if wanted and scenario.__name__ not in wanted:
-            continue
-        folder = tempfile.mkdtemp(prefix="ekzamo-editor-e2e-")
-        started = time.monotonic()
-        try:
-            scenario(folder)
-            print(f"PASS {scenario.__name__} ({time.monotonic() - started:.1f} s)", flush=True)
-        except Exception as error:  # noqa: BLE001 - every failure is reported
-            failed.append(scenario.__name__)
-            print(f"FAIL {scenario.__name__}: {error}", flush=True)
-            shots = os.environ.get("EKZAMO_E2E_SHOTS")
-            if shots:  # what the screen showed when it failed
-                subprocess.run(["import", "-window", "root", os.path.join(shots, scenario.__name__ + ".png")],
-                               timeout=30)
-        finally:
-            shutil.rmtree(folder, ignore_errors=True)
-    if failed:
-        print("failed: " + ", ".join(failed))
-        sys.exit(1)
+    s.run_all(SCENARIOS, sys.argv[4:], "ekzamo-editor-e2e-")
 
 
 if __name__ == "__main__":

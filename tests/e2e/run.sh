@@ -10,29 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1")
 shift
 . "$here/../../scripts/xvfb.sh"
-pids=()
-cleanup() {
-    local pid child
-    # Newest first; the accessibility bus launcher's own bus and registry go with it.
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        pid=${pids[i]}
-        for child in $(pgrep -P "$pid" 2>/dev/null); do kill "$child" 2>/dev/null || true; done
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    done
-}
-trap cleanup EXIT
-
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    echo "timed out waiting for: $*" >&2
-    return 1
-}
+. "$here/session.sh"
 
 ekzamo_xvfb 1280x1024
 pids+=("$EKZAMO_XVFB_PID")
@@ -40,12 +18,7 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-pids+=($(sed -n 2p <<<"$bus"))
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
+start_accessibility_bus
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
 unset QT_SCALE_FACTOR

@@ -485,13 +485,19 @@ def small_screen(folder):
     one, are moved onto it whole."""
     questions = make_questions([3, 3], "scr")
     write_test(folder, "small.txt", questions)
-    display = os.environ.get("EKZAMO_E2E_SMALL_DISPLAY", ":94")
     started = []
     old_display = os.environ["DISPLAY"]
     try:
-        started.append(subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x600x24", "-nolisten", "tcp"],
+        # The server picks a free display and writes its number when ready.
+        ready, told = os.pipe()
+        started.append(subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x600x24",
+                                         "-nolisten", "tcp"], pass_fds=(told,),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        os.environ["DISPLAY"] = display
+        os.close(told)
+        with os.fdopen(ready) as numbers:
+            number = numbers.readline().strip()
+        check(number.isdigit(), "the small X server started")
+        os.environ["DISPLAY"] = ":" + number
         wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True, timeout=5).returncode == 0, 10,
                  "the small X server")
         started.append(subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
@@ -579,13 +585,15 @@ SCENARIOS = [typical_run, keys_only, duration_check_and_zero, exit_in_the_middle
              help_and_splash, small_screen, setup_window_keys]
 
 
-def main():
-    wanted = sys.argv[2:]
+def run_all(scenarios, wanted, prefix):
+    """Runs each wanted scenario in a scratch folder of its own and exits 1
+    naming those that failed. With EKZAMO_E2E_SHOTS set, a failure leaves a
+    screenshot of what the screen showed there."""
     failed = []
-    for scenario in SCENARIOS:
+    for scenario in scenarios:
         if wanted and scenario.__name__ not in wanted:
             continue
-        folder = tempfile.mkdtemp(prefix="ekzamo-e2e-")
+        folder = tempfile.mkdtemp(prefix=prefix)
         started = time.monotonic()
         try:
             scenario(folder)
@@ -593,11 +601,19 @@ def main():
         except Exception as error:  # noqa: BLE001 - every failure is reported
             failed.append(scenario.__name__)
             print(f"FAIL {scenario.__name__}: {error}", flush=True)
+            shots = os.environ.get("EKZAMO_E2E_SHOTS")
+            if shots:
+                subprocess.run(["import", "-window", "root", os.path.join(shots, scenario.__name__ + ".png")],
+                               timeout=30)
         finally:
             shutil.rmtree(folder, ignore_errors=True)
     if failed:
         print("failed: " + ", ".join(failed))
         sys.exit(1)
+
+
+def main():
+    run_all(SCENARIOS, sys.argv[2:], "ekzamo-e2e-")
 
 
 if __name__ == "__main__":

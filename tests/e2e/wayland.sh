@@ -9,29 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1")
-pids=()
-dirs=()
-cleanup() {
-    local pid child
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        pid=${pids[i]}
-        for child in $(pgrep -P "$pid" 2>/dev/null); do kill "$child" 2>/dev/null || true; done
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    done
-    rm -rf "${dirs[@]}"
-}
-trap cleanup EXIT
-
-wait_for() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    echo "timed out waiting for: $*" >&2
-    return 1
-}
+. "$here/session.sh"
 
 compositor_dir=$(mktemp -d)
 dirs+=("$compositor_dir")
@@ -66,12 +44,7 @@ XDG_RUNTIME_DIR=$(mktemp -d)
 export XDG_RUNTIME_DIR
 dirs+=("$XDG_RUNTIME_DIR")
 
-bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-pids+=($(sed -n 2p <<<"$bus"))
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
+start_accessibility_bus
 
 # A headless compositor has no keyboard: each wtype brings one and takes it
 # away again, and a key pressed before the program has bound the new keyboard
