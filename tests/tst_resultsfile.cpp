@@ -28,28 +28,28 @@ struct QuestionSpec {
 
 // Puts the questions in TestOrder with their answers, as a finished run
 // leaves them.
-void SetUpRun(const std::vector<QuestionSpec>& specs)
+void SetUpRun(const std::vector<QuestionSpec>& planned)
 {
     ResetEngine();
-    for (std::size_t k = 0; k < specs.size(); ++k) {
+    for (std::size_t k = 0; k < planned.size(); ++k) {
         auto q = std::make_unique<TQuestion>();
-        q->Text = specs[k].text;
-        q->OptionCount = std::uint8_t(specs[k].count);
-        q->Correct = std::uint8_t(specs[k].correct);
-        for (std::size_t i = 0; i < specs[k].options.size(); ++i)
-            q->Options[i + 1] = specs[k].options[i];
+        q->Text = planned[k].text;
+        q->OptionCount = std::uint8_t(planned[k].count);
+        q->Correct = std::uint8_t(planned[k].correct);
+        for (std::size_t i = 0; i < planned[k].options.size(); ++i)
+            q->Options[i + 1] = planned[k].options[i];
         TestOrder[k + 1] = std::move(q);
-        Answers[k + 1] = std::uint8_t(specs[k].given);
+        Answers[k + 1] = std::uint8_t(planned[k].given);
     }
-    QuestionCount = std::uint8_t(specs.size());
+    QuestionCount = std::uint8_t(planned.size());
 }
 
-// What the run should read back as, worked out from the specs alone.
-TResults Expected(const std::vector<QuestionSpec>& specs, bool detailed)
+// What the run should read back as, worked out from the planned alone.
+TResults Expected(const std::vector<QuestionSpec>& planned, bool detailed)
 {
     TResults r;
-    r.Questions = unsigned(specs.size());
-    for (const QuestionSpec& s : specs) {
+    r.Questions = unsigned(planned.size());
+    for (const QuestionSpec& s : planned) {
         if (s.given == s.correct)
             ++r.Right;
         if (detailed)
@@ -61,9 +61,9 @@ TResults Expected(const std::vector<QuestionSpec>& specs, bool detailed)
 class ResultsRoundTrip : public ::testing::TestWithParam<bool> {
 protected:
     // Writes the run with the program's own writers and reads it back.
-    TResults WriteAndRead(const std::vector<QuestionSpec>& specs)
+    TResults WriteAndRead(const std::vector<QuestionSpec>& planned)
     {
-        SetUpRun(specs);
+        SetUpRun(planned);
         DetailedResults = GetParam();
         ResultFileName = tmp.Path("run.out");
         WriteResults(ScoreLine());
@@ -80,7 +80,7 @@ protected:
 
 TEST_P(ResultsRoundTrip, ReadsBackWhatTheProgramWrote)
 {
-    const std::vector<QuestionSpec> specs = {
+    const std::vector<QuestionSpec> planned = {
         {Cp("Столица Франции?"), 3, 2, {Cp("Лион"), Cp("Париж"), Cp("Ницца")}, 2},
         {Cp("Что значит «&&» в тексте &вопроса?"), 2, 1, {Cp("&Один знак &&"), Cp("Ничего")}, 2},
         // Seven options in the file, five listed; the right one drew place 6.
@@ -96,15 +96,15 @@ TEST_P(ResultsRoundTrip, ReadsBackWhatTheProgramWrote)
         {"  leading and trailing blanks  ", 2, 1, {" ", ""}, 1},
         {"1. looks like an option", 2, 1, {"2. looks like the next", Cp("Ваш ответ: 3")}, 1},
     };
-    EXPECT_EQ(WriteAndRead(specs), Expected(specs, GetParam()));
+    EXPECT_EQ(WriteAndRead(planned), Expected(planned, GetParam()));
 }
 
 TEST_P(ResultsRoundTrip, FullTestOf255Questions)
 {
-    std::vector<QuestionSpec> specs;
+    std::vector<QuestionSpec> planned;
     for (int k = 1; k <= 255; ++k)
-        specs.push_back({Cp("Вопрос ") + std::to_string(k), 5, k % 5 + 1, {"A", "B", "C", "D", "E"}, k % 6});
-    EXPECT_EQ(WriteAndRead(specs), Expected(specs, GetParam()));
+        planned.push_back({Cp("Вопрос ") + std::to_string(k), 5, k % 5 + 1, {"A", "B", "C", "D", "E"}, k % 6});
+    EXPECT_EQ(WriteAndRead(planned), Expected(planned, GetParam()));
 }
 
 TEST_P(ResultsRoundTrip, EmptyTest)
@@ -127,8 +127,8 @@ TEST_P(ResultsRoundTrip, RandomRuns)
         return s;
     };
     for (int run = 0; run < 100; ++run) {
-        std::vector<QuestionSpec> specs(random() % 30);
-        for (QuestionSpec& s : specs) {
+        std::vector<QuestionSpec> planned(random() % 30);
+        for (QuestionSpec& s : planned) {
             s.text = text();
             s.count = int(random() % 9);
             s.correct = int(random() % 10);
@@ -137,7 +137,7 @@ TEST_P(ResultsRoundTrip, RandomRuns)
             s.given = random() % 3 == 0 ? s.correct % 6 : int(random() % 6);
         }
         SCOPED_TRACE("run " + std::to_string(run));
-        ASSERT_EQ(WriteAndRead(specs), Expected(specs, GetParam()));
+        ASSERT_EQ(WriteAndRead(planned), Expected(planned, GetParam()));
     }
 }
 
