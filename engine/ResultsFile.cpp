@@ -3,6 +3,8 @@
 
 #include "engine/Ansi.h"
 #include "engine/Files.h"
+#include "engine/Run.h"
+#include "engine/Settings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,6 +33,14 @@ const TFixedTexts& Fixed()
 {
     static const TFixedTexts texts;
     return texts;
+}
+
+// A line as the file holds it: CR LF after every line, the last one too.
+std::string Line(std::string_view text)
+{
+    std::string line(text);
+    line += "\r\n";
+    return line;
 }
 
 std::string Decimal(std::size_t n)
@@ -271,4 +281,42 @@ void ParseResults(std::string_view bytes, TResults& into, std::size_t maxLine)
 {
     TLines lines(nullptr, bytes, maxLine);
     Parse(lines, into);
+}
+
+std::string ScoreLine()
+{
+    return Fixed().scoreHead + Decimal(CountCorrect()) + Fixed().scoreMiddle + Decimal(QuestionCount);
+}
+
+void WriteResults(const std::string& summary)
+{
+    // Truncate only once the lock is ours, so a file another program holds
+    // is left as it was.
+    TFile file(ResultFileName, O_WRONLY | O_CREAT, LOCK_EX, false);
+    if (file.IsRegular())
+        file.Truncate();
+    file.Write(Line(summary));
+    file.Close();
+    for (unsigned k = 1; k <= QuestionCount; ++k)
+        if (TestOrder[k])
+            WriteQuestionDetail(*TestOrder[k], Answers[k]);
+}
+
+void WriteQuestionDetail(const TQuestion& question, std::uint8_t given)
+{
+    if (!DetailedResults)
+        return;
+    const TFixedTexts& fixed = Fixed();
+    std::string block = Line(fixed.separator);
+    block += Line(fixed.question);
+    block += Line(question.Text);
+    block += Line(fixed.options);
+    for (unsigned i = 1; i <= question.OptionCount && i <= 5; ++i)
+        block += Line(Decimal(i) + ". " + question.Options[i]);
+    block += Line(fixed.given + Decimal(given));
+    block += Line(fixed.correct + Decimal(question.Correct));
+
+    TFile file(ResultFileName, O_WRONLY | O_APPEND, LOCK_EX, false);
+    file.Write(block);
+    file.Close();
 }

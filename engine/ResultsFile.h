@@ -82,3 +82,7 @@ inline constexpr std::size_t NoLineLimit = std::numeric_limits<std::size_t>::max
 void ReadResults(const std::string& path, TResults& into, std::size_t maxLine = NoLineLimit);
 // The same rules over bytes already in memory.
 void ParseResults(std::string_view bytes, TResults& into, std::size_t maxLine = NoLineLimit);
+
+// The writers of the same file, ScoreLine, WriteResults and
+// WriteQuestionDetail, are declared with the run (engine/Run.h) and defined
+// beside this reader, so that both sides share the file's fixed texts.

@@ -19,6 +19,7 @@ std::uint8_t CountCorrect();
 // "Вы ответили правильно на N вопрос(-а/-ов) из M", in Windows-1251.
 std::string ScoreLine();
 
+// Defined with the results-file reader (engine/ResultsFile.cpp).
 void WriteResults(const std::string& summary);
 void WriteQuestionDetail(const TQuestion& question, std::uint8_t given);
 void FreeQuestions();
