@@ -11,16 +11,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
-. "$root/scripts/deps.sh"
-. "$root/scripts/xvfb.sh"
-ekzamo_install xvfb xauth x11-utils libx11-dev dbus
-# A desktop session has a session bus, which Qt talks to as it starts.
-if [ -z "${EKZAMO_BENCH_BUS:-}" ]; then
-    EKZAMO_BENCH_BUS=1 exec dbus-run-session -- "$0" "$@"
-fi
-
-build="$root/build-bench"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF -DEKZAMO_BENCH=ON >/dev/null
+. "$root/bench/session.sh"
 cmake --build "$build" -j"$(nproc)" --target ekzamo-editor bare_window mapwait >/dev/null
 
 editor=$(realpath "${EKZAMO_EDITOR:-$build/editor/ekzamo-editor}")

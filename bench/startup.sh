@@ -9,18 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
-. "$root/scripts/deps.sh"
-. "$root/scripts/xvfb.sh"
-ekzamo_install xvfb xauth x11-utils libx11-dev dbus
-# A desktop session has a session bus, which Qt talks to as it starts; without
-# one, D-Bus may start a bus of its own for each program, which is no one's
-# start-up.
-if [ -z "${EKZAMO_BENCH_BUS:-}" ]; then
-    EKZAMO_BENCH_BUS=1 exec dbus-run-session -- "$0" "$@"
-fi
-
-build="$root/build-bench"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_FUZZ=OFF -DEKZAMO_BENCH=ON >/dev/null
+. "$root/bench/session.sh"
 cmake --build "$build" -j"$(nproc)" --target Ekzamo bare_window mapwait >/dev/null
 
 program=$(realpath "${EKZAMO:-$build/Ekzamo}")

@@ -2,6 +2,7 @@
 // ekzamo-editor [FILE]: the teachers' editor of test files.
 #include "editor/EditorWindow.h"
 #include "engine/Ansi.h"
+#include "engine/Errors.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
@@ -39,8 +40,7 @@ int main(int argc, char* argv[])
             std::cout << Help;
             return 0;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            const std::string text = UnknownOption;
-            std::cerr << text.substr(0, text.find("%s")) << arg << text.substr(text.find("%s") + 2);
+            std::cerr << Format(UnknownOption, arg);
             return 2;
         } else if (!file.empty()) {
             std::cerr << TooManyFiles;
