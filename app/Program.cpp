@@ -8,20 +8,13 @@
 #include "ui/SplashF.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <memory>
 
-void InitApplication(QApplication& app)
+void InitApplication()
 {
-    // The program speaks Russian whatever the system's language, and so do
-    // Qt's own dialogs (the file dialog) when their translation is installed.
-    auto* qtTexts = new QTranslator(&app);
-    if (qtTexts->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(qtTexts);
     // The windows decide when the program ends.
-    app.setQuitOnLastWindowClosed(false);
+    QApplication::setQuitOnLastWindowClosed(false);
     SetApplicationFont();
 }
 

@@ -11,6 +11,7 @@
 #include "engine/Formats.h"
 #include "engine/Gift.h"
 #include "engine/TestFile.h"
+#include "ui/Appearance.h"
 #include "ui/Messages.h"
 #include "ui_EditorWindow.h"
 
@@ -149,7 +150,10 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     , ui(std::make_unique<Ui::TEditorWindow>())
 {
     ui->setupUi(this);
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.ekzamo.Ekzamo.Editor")));
+    // The picture built in, not the installed icon found through the icon
+    // theme: the search costs the start more than the whole window, and the
+    // editor run from where it was built has an icon too.
+    setWindowIcon(ProgramIcon());
     ui->TopSplitter->setStretchFactor(1, 2);
     ui->MainSplitter->setStretchFactor(0, 3);
     ui->MainSplitter->setStretchFactor(1, 1);

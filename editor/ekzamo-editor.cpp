@@ -3,15 +3,12 @@
 #include "editor/EditorWindow.h"
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
+#include "ui/Application.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
-#include <fontconfig/fontconfig.h>
 #include <iostream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -50,21 +47,14 @@ int main(int argc, char* argv[])
         }
     }
 
-    // The window needs the font configuration, whose reading takes as long
-    // as connecting to the display: the two are done side by side.
-    std::thread fonts([] { FcInit(); });
-    QApplication app(argc, argv);
-    fonts.join();
-    QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
-    QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
-    auto* qtTexts = new QTranslator(&app);
-    if (qtTexts->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(qtTexts);
-
-    TEditorWindow window;
-    if (!file.empty())
-        Guard([&window, &file] { window.OpenFile(file); });
-    window.show();
-    return QApplication::exec();
+    return RunApplication(argc, argv, [&file] {
+        QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
+        QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
+        QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
+        TEditorWindow window;
+        if (!file.empty())
+            Guard([&window, &file] { window.OpenFile(file); });
+        window.show();
+        return QApplication::exec();
+    });
 }

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QApplication>
 #include <QEvent>
+#include <QImageReader>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -24,8 +25,11 @@ namespace {
 // one, which costs more at start-up than everything else the fonts need.
 QString InstalledFamily(std::initializer_list<QString> wanted)
 {
+    // The installed families by name: hasFamily() would first ask the font
+    // configuration to resolve each name, which costs more than the list.
+    const QStringList installed = QFontDatabase::families();
     for (const QString& family : wanted)
-        if (QFontDatabase::hasFamily(family))
+        if (installed.contains(family, Qt::CaseInsensitive))
             return family;
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
@@ -75,9 +79,13 @@ static QString AssetPath(const QString& name)
     return QStringLiteral(":/") + name;
 }
 
+// The pictures are PNG: with the format named, Qt does not load every image
+// plugin installed to ask each whether it reads the file.
 QPixmap Asset(const QString& name)
 {
-    return QPixmap(AssetPath(name));
+    QImageReader reader(AssetPath(name), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 QByteArray AssetBytes(const QString& name)
@@ -86,18 +94,24 @@ QByteArray AssetBytes(const QString& name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Qt reads an icon's files as the icon is made, not when it is first drawn.
+QIcon ProgramIcon()
+{
+    return QIcon(Asset(QStringLiteral("ekzamo.png")));
+}
+
+// The pictures are read as the icon is made, not when it is first drawn.
 QIcon Glyph(const QString& normal, const QString& disabled)
 {
-    QIcon icon(AssetPath(normal));
-    icon.addFile(AssetPath(disabled), QSize(), QIcon::Disabled);
+    QIcon icon(Asset(normal));
+    icon.addPixmap(Asset(disabled), QIcon::Disabled);
     return icon;
 }
 
 QIcon OkGlyph()
 {
-    return QIcon(AssetPath(QStringLiteral("ok.png")));
+    return QIcon(Asset(QStringLiteral("ok.png")));
 }
+
 
 namespace {
 
@@ -119,7 +133,7 @@ protected:
 
 void SetWindowLook(QWidget* window)
 {
-    window->setWindowIcon(QIcon(AssetPath(QStringLiteral("ekzamo.png"))));
+    window->setWindowIcon(ProgramIcon());
     SetPixelFont(window, TFace::Dialog, 11);
 }
 

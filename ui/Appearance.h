@@ -18,6 +18,8 @@ void SetPixelFont(QWidget* widget, TFace face, int pixels, bool bold = false, bo
 // A picture of the program's own (assets/), and the bytes of its file.
 QPixmap Asset(const QString& name);
 QByteArray AssetBytes(const QString& name);
+// The program's picture, the icon of its windows and the editor's.
+QIcon ProgramIcon();
 // A button glyph with its own picture for the disabled state.
 QIcon Glyph(const QString& normal, const QString& disabled);
 // The glyph of the standard OK button.
