@@ -46,11 +46,4 @@ for i in $(seq "$runs"); do
     measure "$build/bench/bare_window" >>"$work/bare"
 done
 
-median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
-et=$(median "$work/editor" 1); em=$(median "$work/editor" 2)
-bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2)
-printf 'Medians of %d runs on %s\n' "$runs" "$DISPLAY"
-printf '  ekzamo-editor, 255 questions: %8.1f ms  %8d KiB\n' "$et" "$em"
-printf '  bare window:                  %8.1f ms  %8d KiB\n' "$bt" "$bm"
-awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" \
-    'BEGIN { printf "  ratio:                        %8.2f     %8.2f\n", et / bt, em / bm }'
+bench_report "ekzamo-editor, 255 questions" "$work/editor" "$work/bare"

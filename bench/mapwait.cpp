@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: MIT
 // Starts a program and reports how long it took until its first top-level
-// window was mapped, with the program's peak resident memory at that moment
-// and the processor time it had used by then, all its threads together: on a
-// busy machine the time to the window grows with the waiting, the processor
-// time much less.
+// window was mapped, with the program's peak resident memory at that moment;
+// then how long until something was first drawn on the screen after that (the
+// window's first paint), with the peak memory then and the processor time
+// used by then, all its threads together: on a busy machine the times grow
+// with the waiting, the processor time much less.
+// A window is mapped once the program has laid it out; a program may leave
+// its text, and the fonts that draw it, until after the map, so the first
+// paint is the moment the user sees the window.
 // Needs an X server without a window manager, so that windows are mapped as
-// direct children of the root window.
+// direct children of the root window, and nothing else drawing on it.
 #include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <poll.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,6 +49,13 @@ int main(int argc, char* argv[])
         return 2;
     }
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    int damageEvent = 0;
+    int damageError = 0;
+    if (!XDamageQueryExtension(display, &damageEvent, &damageError)) {
+        std::fprintf(stderr, "mapwait: the X server has no DAMAGE extension\n");
+        return 2;
+    }
+    const Damage damage = XDamageCreate(display, DefaultRootWindow(display), XDamageReportNonEmpty);
     XSync(display, False);
 
     const auto start = std::chrono::steady_clock::now();
@@ -63,13 +76,34 @@ int main(int argc, char* argv[])
     }
     const auto mapped = std::chrono::steady_clock::now();
     const long peak = PeakResidentKiB(child);
+
+    // Mapping draws nothing by itself: Qt's windows have no background the
+    // server would fill. What shows next is the program's first paint.
+    XDamageSubtract(display, damage, None, None);
+    bool painted = false;
+    pollfd x {ConnectionNumber(display), POLLIN, 0};
+    while (!painted) {
+        if (!XPending(display) && poll(&x, 1, 10000) <= 0)
+            break;
+        while (XPending(display) && !painted) {
+            XEvent event;
+            XNextEvent(display, &event);
+            painted = event.type == damageEvent + XDamageNotify;
+        }
+    }
+    const auto drawn = std::chrono::steady_clock::now();
+    const long peakDrawn = PeakResidentKiB(child);
     kill(child, SIGKILL);
     rusage used {};
     wait4(child, nullptr, 0, &used);
+    if (!painted) {
+        std::fprintf(stderr, "mapwait: the window was not drawn within 10 s\n");
+        return 1;
+    }
 
-    const double ms = std::chrono::duration<double, std::milli>(mapped - start).count();
+    const auto ms = [&start](auto moment) { return std::chrono::duration<double, std::milli>(moment - start).count(); };
     const double cpu = (used.ru_utime.tv_sec + used.ru_stime.tv_sec) * 1e3
         + (used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e3;
-    std::printf("%.1f %ld %.1f\n", ms, peak, cpu);
-    return peak < 0 ? 1 : 0;
+    std::printf("%.1f %ld %.1f %ld %.1f\n", ms(mapped), peak, ms(drawn), peakDrawn, cpu);
+    return peak < 0 || peakDrawn < 0 ? 1 : 0;
 }

@@ -28,12 +28,4 @@ for i in $(seq "$runs"); do
     measure "$build/bench/bare_window" >>"$work/bare"
 done
 
-median() { sort -n -k"$2" "$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
-et=$(median "$work/ekzamo" 1); em=$(median "$work/ekzamo" 2); ec=$(median "$work/ekzamo" 3)
-bt=$(median "$work/bare" 1); bm=$(median "$work/bare" 2); bc=$(median "$work/bare" 3)
-printf 'Medians of %d runs on %s, load %s\n' "$runs" "$DISPLAY" "$(cut -d' ' -f1-3 /proc/loadavg)"
-printf '               to the window  peak memory  processor time\n'
-printf '  Ekzamo:      %8.1f ms  %8d KiB  %8.1f ms\n' "$et" "$em" "$ec"
-printf '  bare window: %8.1f ms  %8d KiB  %8.1f ms\n' "$bt" "$bm" "$bc"
-awk -v et="$et" -v bt="$bt" -v em="$em" -v bm="$bm" -v ec="$ec" -v bc="$bc" \
-    'BEGIN { printf "  ratio:       %8.2f     %8.2f      %8.2f\n", et / bt, em / bm, ec / bc }'
+bench_report "Ekzamo" "$work/ekzamo" "$work/bare"
