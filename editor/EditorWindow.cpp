@@ -27,6 +27,7 @@
 #include <QSettings>
 #include <QStringDecoder>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -227,9 +228,9 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
     document_.Reset(std::move(questions));
     SelectField(document_.Count() > 0 ? 0 : -1, Fields::Wording);
     UpdateTitle();
-    // Checked once the window is up: a test just opened is shown first.
+    // Checked once the window is drawn: a test just opened is shown first.
     warningTimer_.stop();
-    QTimer::singleShot(0, this, &TEditorWindow::UpdateWarnings);
+    WhenDrawn([this] { UpdateWarnings(); });
 }
 
 void TEditorWindow::OpenFile(const std::string& path)
@@ -518,7 +519,26 @@ void TEditorWindow::AddRecent(const std::string& path)
 {
     // Settings are read and written to disk, which a window that is still
     // to be shown need not wait for.
-    QTimer::singleShot(0, this, [this, path] { Guard([&path] { StoreRecent(path); }); });
+    WhenDrawn([path] { Guard([&path] { StoreRecent(path); }); });
+}
+
+void TEditorWindow::WhenDrawn(std::function<void()> work)
+{
+    if (drawn_)
+        QTimer::singleShot(0, this, std::move(work));
+    else
+        afterDrawn_.push_back(std::move(work));
+}
+
+void TEditorWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    // The whole window is drawn in this round: what waited for it runs after.
+    if (!drawn_) {
+        drawn_ = true;
+        for (auto& work : std::exchange(afterDrawn_, {}))
+            QTimer::singleShot(0, this, std::move(work));
+    }
 }
 
 void TEditorWindow::RecentShow()

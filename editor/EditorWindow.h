@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void MoveOption(int by);
@@ -101,6 +103,9 @@ private:
     void ImportClick(TExchange format);
     void ExportClick(TExchange format);
     void AddRecent(const std::string& path);
+    // Runs work that need not keep the window from showing: once the window
+    // is first drawn, on the event loop.
+    void WhenDrawn(std::function<void()> work);
     void SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note);
 
     std::unique_ptr<Ui::TEditorWindow> ui;
@@ -112,4 +117,6 @@ private:
     // What opening the file said: where the program's load stops.
     QString note_;
     QTimer warningTimer_;
+    bool drawn_ = false;
+    std::vector<std::function<void()>> afterDrawn_;
 };

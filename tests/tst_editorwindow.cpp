@@ -204,6 +204,26 @@ TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
     EXPECT_EQ(Control<QLineEdit>("Wording")->text(), QString());
 }
 
+// A test opened before the window is up is drawn first; its check and the
+// recent-files list wait until then.
+TEST_F(EditorWindow, ATestOpenedAtStartIsDrawnBeforeItIsChecked)
+{
+    QSettings().remove(QStringLiteral("recentFiles"));
+    auto fresh = std::make_unique<TEditorWindow>();
+    fresh->OpenFile(tmp.Write("g.txt", Geography));
+    QCoreApplication::processEvents();
+    auto* pane = Find<QListWidget>(fresh.get(), "Warnings");
+    EXPECT_EQ(pane->count(), 0);
+    EXPECT_FALSE(QSettings().contains(QStringLiteral("recentFiles")));
+
+    fresh->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh.get()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane->count() == 1; }, 3000));
+    EXPECT_EQ(pane->item(0)->text(), QStringLiteral("Предупреждений нет"));
+    EXPECT_TRUE(QSettings().contains(QStringLiteral("recentFiles")));
+    fresh->Document().UndoStack()->setClean();
+}
+
 TEST_F(EditorWindow, WarningsFollowTypingAndTakeTheTeacherToTheField)
 {
     window->OpenFile(tmp.Write("g.txt", Geography));
