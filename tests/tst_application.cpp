@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+// The start shared by the program and the editor, tested from inside it: the
+// cases run as the body of RunApplication.
+#include "ui/Application.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QImage>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QImage Drawn(const QIcon& icon)
+{
+    return icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+TEST(Application, MenusStayInTheirWindows)
+{
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeMenuBar));
+    QMenuBar bar;
+    EXPECT_FALSE(bar.isNativeMenuBar());
+}
+
+// The style reads the overflow icons late, and draws the desktop style's own.
+TEST(Application, TheOverflowIconsAreTheDesktopStylesOwn)
+{
+    QStyle* style = QApplication::style();
+    const auto* proxy = qobject_cast<QProxyStyle*>(style);
+    ASSERT_NE(proxy, nullptr);
+    const QString desktop = proxy->baseStyle()->name();
+    const std::unique_ptr<QStyle> plain(QStyleFactory::create(desktop));
+    ASSERT_NE(plain, nullptr) << desktop.toStdString();
+    for (const auto which : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton}) {
+        const QIcon late = style->standardIcon(which);
+        ASSERT_FALSE(late.isNull());
+        EXPECT_EQ(Drawn(late), Drawn(plain->standardIcon(which))) << which;
+        EXPECT_EQ(late.availableSizes(), plain->standardIcon(which).availableSizes()) << which;
+    }
+    // Every other icon is the style's own as it stands.
+    EXPECT_EQ(Drawn(style->standardIcon(QStyle::SP_MessageBoxCritical)),
+              Drawn(plain->standardIcon(QStyle::SP_MessageBoxCritical)));
+}
+
+TEST(Application, QtsOwnTextsAreRussianWhereTheirTranslationIsInstalled)
+{
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    if (cancel == QStringLiteral("Cancel"))
+        GTEST_SKIP() << "qt6-translations-l10n is not installed";
+    EXPECT_EQ(cancel, QStringLiteral("Отмена"));
+}
+
+int main(int argc, char** argv)
+{
+    // Offscreen unless told otherwise, so that listing the cases needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+    return RunApplication(argc, argv, [] { return RUN_ALL_TESTS(); });
+}
