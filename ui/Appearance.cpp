@@ -112,7 +112,6 @@ QIcon OkGlyph()
     return QIcon(Asset(QStringLiteral("ok.png")));
 }
 
-
 namespace {
 
 // Fits its window onto the screen each time the window is shown.

@@ -62,10 +62,9 @@ private:
     QIcon icon_;
 };
 
-// The desktop's style, whose standard icons are read when first drawn. A menu
-// bar asks for its overflow button's icon as it is made, and reading it would
-// load every image plugin installed, for a button a menu of three rarely
-// shows.
+// The desktop's style, with the overflow icons read when first drawn: a menu
+// bar asks for its overflow button's icon as it is made, and reading it loads
+// every image plugin installed, for a button a short menu bar never shows.
 class LateIconStyle : public QProxyStyle {
 public:
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
@@ -82,9 +81,12 @@ int RunApplication(int& argc, char** argv, const std::function<int()>& body)
 {
     std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
+    // Opened once the application exists; accessibility then finds it open.
     std::thread bus([] { QDBusConnection::sessionBus(); });
     fonts.join();
 
+    // The programs speak Russian whatever the system's language, and so do
+    // Qt's own dialogs (the file dialog) when their translation is installed.
     auto* qtTexts = new QTranslator(&app);
     if (qtTexts->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtTexts);
