@@ -52,6 +52,9 @@ protected:
     void SetUp() override
     {
         QStandardPaths::setTestModeEnabled(true);
+        // Settings of this case's own: ctest runs the cases side by side,
+        // and the recent-files list is kept in them.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(tmp.Path("settings")));
         window = std::make_unique<TEditorWindow>();
         window->show();
         QApplication::setActiveWindow(window.get());
