@@ -11,9 +11,13 @@
 #include <QFont>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QTextDocument>
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -71,15 +75,15 @@ QString SheetTitle(const std::string& path)
     return path.empty() ? QStringLiteral("Тест") : QFileInfo(FromNativePath(path)).completeBaseName();
 }
 
-QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questions,
+std::vector<TSheetPiece> SheetPieces(const QString& title, const std::vector<TEditQuestion>& questions,
     const std::vector<TVariant>& variants, bool key)
 {
-    QString html = QStringLiteral("<html><body>");
+    std::vector<TSheetPiece> pieces;
     const bool several = variants.size() > 1;
     for (std::size_t v = 0; v < variants.size(); ++v) {
         const TVariant& variant = variants[v];
-        html += QStringLiteral("<h2%1>%2</h2>")
-                    .arg(v > 0 ? QStringLiteral(" style=\"page-break-before: always\"") : QString(), title.toHtmlEscaped());
+        // The headings go with the first question, never alone at a page's foot.
+        QString html = QStringLiteral("<h2>%1</h2>").arg(title.toHtmlEscaped());
         if (several)
             html += QStringLiteral("<h3>%1</h3>").arg(VariantHead.arg(v + 1));
         for (std::size_t i = 0; i < variant.Questions.size(); ++i) {
@@ -91,10 +95,14 @@ QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questi
             for (std::size_t j = 0; j < order.size(); ++j)
                 html += QStringLiteral("<p style=\"margin-left: 24px; margin-top: 0; margin-bottom: 0\">%1) %2</p>")
                             .arg(OptionLetter(int(j)), Shown(q.Options[order[j]]));
+            pieces.push_back({std::exchange(html, {}), i == 0 && v > 0});
         }
+        if (!html.isEmpty()) // a variant of no questions still has its heading
+            pieces.push_back({html, v > 0});
     }
     if (key) {
-        html += QStringLiteral("<h2 style=\"page-break-before: always\">%1 — %2</h2>").arg(KeyHead, title.toHtmlEscaped());
+        QString html = QStringLiteral("<h2>%1 — %2</h2>").arg(KeyHead, title.toHtmlEscaped());
+        bool first = true;
         for (std::size_t v = 0; v < variants.size(); ++v) {
             const TVariant& variant = variants[v];
             if (several)
@@ -108,22 +116,85 @@ QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questi
                     q.Correct >= 1 && right != order.end() ? OptionLetter(int(right - order.begin())) : NoRight);
             }
             html += QStringLiteral("<p>%1</p>").arg(answers.join(QStringLiteral("; ")));
+            pieces.push_back({std::exchange(html, {}), first});
+            first = false;
         }
     }
+    return pieces;
+}
+
+QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questions,
+    const std::vector<TVariant>& variants, bool key)
+{
+    QString html = QStringLiteral("<html><body>");
+    for (const TSheetPiece& piece : SheetPieces(title, questions, variants, key))
+        html += piece.NewPage ? QStringLiteral("<div style=\"page-break-before: always\">%1</div>").arg(piece.Html) : piece.Html;
     return html + QStringLiteral("</body></html>");
 }
 
 void PrintSheet(QPrinter& printer, const QString& title, const std::vector<TEditQuestion>& questions,
     const TSheetOptions& options)
 {
-    QTextDocument document;
-    // Paper wants a size readers are used to, whatever the screen's font.
-    QFont font = document.defaultFont();
-    font.setPointSize(SheetPointSize);
-    document.setDefaultFont(font);
-    document.setHtml(SheetHtml(title, questions, MakeVariants(questions, options), options.Key));
+    // Laid out as Qt prints a text: 2 cm inside the printable area, which a
+    // printer of no margins at all gets 2 mm of; the page number in the
+    // bottom margin.
+    if (printer.pageLayout().margins().isNull())
+        printer.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
     printer.setDocName(title);
-    document.print(&printer);
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return; // the printer's state says why
+    // Paper wants a size readers are used to, whatever the screen's font.
+    QFont font;
+    font.setPointSize(SheetPointSize);
+    const qreal insetX = printer.logicalDpiX() * 2 / 2.54;
+    const qreal insetY = printer.logicalDpiY() * 2 / 2.54;
+    const qreal width = printer.width() - 2 * insetX;
+    const qreal height = printer.height() - 2 * insetY;
+    const qreal gap = 12.0 * printer.logicalDpiY() / 96; // between questions, as on screen
+    int page = 1;
+    const auto number = [&] {
+        painter.setFont(font);
+        painter.drawText(QRectF(insetX, printer.height() - insetY, width, insetY), Qt::AlignRight | Qt::AlignVCenter,
+            QString::number(page));
+    };
+    const auto nextPage = [&] {
+        number();
+        printer.newPage();
+        ++page;
+    };
+    // Each question is laid out on its own and goes whole onto the page it
+    // fits on: a question is never parted from its options. A piece taller
+    // than a page, a long key, runs on over the pages it needs.
+    qreal y = 0;
+    for (const TSheetPiece& piece : SheetPieces(title, questions, MakeVariants(questions, options), options.Key)) {
+        QTextDocument document;
+        document.documentLayout()->setPaintDevice(&printer);
+        document.setDefaultFont(font);
+        document.setDocumentMargin(0);
+        document.setHtml(piece.Html);
+        document.setTextWidth(width);
+        const qreal pieceHeight = document.size().height();
+        if (y > 0 && (piece.NewPage || y + gap + pieceHeight > height)) {
+            nextPage();
+            y = 0;
+        }
+        if (y > 0)
+            y += gap;
+        for (qreal shown = 0; shown < pieceHeight; shown += height) {
+            if (shown > 0) {
+                nextPage();
+                y = 0;
+            }
+            const qreal part = std::min(height - y, pieceHeight - shown);
+            painter.save();
+            painter.translate(insetX, insetY + y - shown);
+            document.drawContents(&painter, QRectF(0, shown, width, part));
+            painter.restore();
+            y += part;
+        }
+    }
+    number();
 }
 
 void WritePdf(const QString& path, const QString& title, const std::vector<TEditQuestion>& questions,

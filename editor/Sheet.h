@@ -34,7 +34,17 @@ QString OptionLetter(int index);
 // The heading of the sheet: the test's file name without its extension.
 QString SheetTitle(const std::string& path);
 
-// The question sheets, one per variant, then the keys, as HTML.
+// A part of the sheet that stays on one page: a question with its options
+// (the first with the headings above it), or a variant's key.
+struct TSheetPiece {
+    QString Html;
+    bool NewPage = false; // starts a page: a variant after the first, the keys
+};
+
+// The question sheets, one per variant, then the keys, in pieces of HTML.
+std::vector<TSheetPiece> SheetPieces(const QString& title, const std::vector<TEditQuestion>& questions,
+    const std::vector<TVariant>& variants, bool key);
+// The same as one HTML text.
 QString SheetHtml(const QString& title, const std::vector<TEditQuestion>& questions,
     const std::vector<TVariant>& variants, bool key);
 

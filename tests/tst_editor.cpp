@@ -9,6 +9,7 @@
 #include "tests/TestUtil.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -295,6 +296,54 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
     const int at = int(std::find(first.Options[0].begin(), first.Options[0].end(), q.Correct - 1) - first.Options[0].begin());
     EXPECT_TRUE(key.contains(QStringLiteral("1 — ") + OptionLetter(at)));
     EXPECT_TRUE(out.contains(QStringLiteral("1 — ") + OptionLetter(at)));
+}
+
+// Sixty questions of five options over several pages, in two variants with
+// their keys: every page begins with a question, a heading or a key, never
+// with an option parted from its question.
+TEST(Sheet, AQuestionIsNeverPartedFromItsOptionsByAPageBreak)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    std::vector<TEditQuestion> questions;
+    for (int k = 1; k <= 60; ++k) {
+        TEditQuestion q;
+        q.Text = QStringLiteral("Вопрос %1, достаточно длинный, чтобы занять строку").arg(k);
+        for (int i = 1; i <= 5; ++i)
+            q.Options.append(QStringLiteral("ответ %1 на вопрос %2").arg(i).arg(k));
+        q.Correct = 1 + k % 5;
+        questions.push_back(q);
+    }
+    TempFolder tmp;
+    const QString pdf = QString::fromStdString(tmp.Path("sheet.pdf"));
+    TSheetOptions options;
+    options.Variants = 2;
+    options.Shuffle = true;
+    options.Seed = 7;
+    WritePdf(pdf, QStringLiteral("длинный"), questions, options);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
+    ASSERT_GT(pages.size(), 6) << "the sheets take several pages";
+    const QRegularExpression option(QStringLiteral("^\\s*[а-я]+\\) ответ"));
+    int questionsSeen = 0;
+    for (int n = 0; n < pages.size(); ++n) {
+        QStringList lines = pages[n].split(u'\n', Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        if (lines.isEmpty())
+            continue;
+        EXPECT_FALSE(option.match(lines.first()).hasMatch()) << "page " << n + 1 << " begins " << lines.first().toStdString();
+        // A question's five options follow it on its page.
+        for (int i = 0; i < lines.size(); ++i) {
+            if (!lines[i].contains(QStringLiteral("достаточно длинный")))
+                continue;
+            ++questionsSeen;
+            EXPECT_LE(i + 5, lines.size() - 1) << "page " << n + 1 << ": " << lines[i].toStdString();
+        }
+        EXPECT_TRUE(lines.last().trimmed() == QString::number(n + 1)) << "page " << n + 1 << " ends " << lines.last().toStdString();
+    }
+    EXPECT_EQ(questionsSeen, 120);
 }
 
 TEST(Sheet, APdfThatCannotBeWrittenSaysSo)
