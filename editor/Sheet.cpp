@@ -5,15 +5,14 @@
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 
-#include <QFileInfo>
-#include <QPageLayout>
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
+#include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
 #include <QRandomGenerator>
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
-#include <QPainter>
 #include <QTextDocument>
 #include <algorithm>
 #include <numeric>
