@@ -360,7 +360,11 @@ TEST_F(KeyboardUse, ArrowKeysMoveBetweenTheShownOptionsAtAnyWidth)
 
 TEST_F(KeyboardUse, AfterEachQuestionTheFocusIsOnAShownOptionNotOnMiss)
 {
+    // One order in 70 puts every two-option question first: a fixed draw
+    // keeps the case it needs.
+    FixRandomSeed(1);
     Open(MixedTest(8));
+    FreeRandomSeed();
     EXPECT_EQ(window->focusWidget(), Option(1)) << "when first shown";
     int fiveToTwo = 0;
     while (CurrentPos < 8 && Answers[CurrentPos] == 0) {
