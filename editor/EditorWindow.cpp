@@ -171,6 +171,29 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     ui->MenuEdit->insertAction(first, redo);
     ui->MenuEdit->insertSeparator(first);
 
+    // The shortcuts are given as keys, not as a form's text: text is parsed
+    // through the installed translation of every key's name, which cost the
+    // window's start 1 ms for these.
+    const std::pair<QAction*, QKeyCombination> shortcuts[] = {
+        {ui->ActionNew, Qt::CTRL | Qt::Key_N},
+        {ui->ActionOpen, Qt::CTRL | Qt::Key_O},
+        {ui->ActionSave, Qt::CTRL | Qt::Key_S},
+        {ui->ActionSaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+        {ui->ActionPrint, Qt::CTRL | Qt::Key_P},
+        {ui->ActionQuit, Qt::CTRL | Qt::Key_Q},
+        {ui->ActionAddQuestion, Qt::CTRL | Qt::Key_Return},
+        {ui->ActionDuplicate, Qt::CTRL | Qt::Key_D},
+        {ui->ActionRemoveQuestion, Qt::CTRL | Qt::SHIFT | Qt::Key_Delete},
+        {ui->ActionMoveUp, Qt::CTRL | Qt::SHIFT | Qt::Key_Up},
+        {ui->ActionMoveDown, Qt::CTRL | Qt::SHIFT | Qt::Key_Down},
+        {ui->ActionAddOption, Qt::CTRL | Qt::SHIFT | Qt::Key_Return},
+        {ui->ActionOptionUp, Qt::ALT | Qt::SHIFT | Qt::Key_Up},
+        {ui->ActionOptionDown, Qt::ALT | Qt::SHIFT | Qt::Key_Down},
+        {ui->ActionMarkRight, Qt::CTRL | Qt::Key_R},
+    };
+    for (const auto& [action, keys] : shortcuts)
+        action->setShortcut(QKeySequence(keys));
+
     warningTimer_.setSingleShot(true);
     warningTimer_.setInterval(WarningPause);
     connect(&warningTimer_, &QTimer::timeout, this, &TEditorWindow::UpdateWarnings);

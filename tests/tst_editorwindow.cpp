@@ -389,6 +389,40 @@ TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows
     EXPECT_EQ(window->FilePath(), path);
 }
 
+TEST_F(EditorWindow, TheMenuItemsHaveTheirShortcuts)
+{
+    const struct {
+        const char* action;
+        const char* keys;
+    } shortcuts[] = {
+        {"ActionNew", "Ctrl+N"},
+        {"ActionOpen", "Ctrl+O"},
+        {"ActionSave", "Ctrl+S"},
+        {"ActionSaveAs", "Ctrl+Shift+S"},
+        {"ActionPrint", "Ctrl+P"},
+        {"ActionQuit", "Ctrl+Q"},
+        {"ActionAddQuestion", "Ctrl+Return"},
+        {"ActionDuplicate", "Ctrl+D"},
+        {"ActionRemoveQuestion", "Ctrl+Shift+Del"},
+        {"ActionMoveUp", "Ctrl+Shift+Up"},
+        {"ActionMoveDown", "Ctrl+Shift+Down"},
+        {"ActionAddOption", "Ctrl+Shift+Return"},
+        {"ActionRemoveOption", ""},
+        {"ActionOptionUp", "Alt+Shift+Up"},
+        {"ActionOptionDown", "Alt+Shift+Down"},
+        {"ActionMarkRight", "Ctrl+R"},
+        {"ActionImportGift", ""},
+        {"ActionPdf", ""},
+    };
+    for (const auto& s : shortcuts)
+        EXPECT_EQ(Action(s.action)->shortcut().toString(QKeySequence::PortableText), QString::fromLatin1(s.keys))
+            << s.action;
+    // Each works from the window: Ctrl+D copies the question.
+    Type(Control<QLineEdit>("Wording"), QStringLiteral("Вопрос?"));
+    Key(window.get(), QKeySequence(QStringLiteral("Ctrl+D")));
+    EXPECT_EQ(window->Document().Count(), 2);
+}
+
 TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
 {
     const std::string gift = tmp.Write("bank.gift",
