@@ -6,6 +6,9 @@
 
 QString EditFromMarked(const QString& marked)
 {
+    // Most texts have no marker, and are shared, not copied.
+    if (!marked.contains(u'&'))
+        return marked;
     QString edit;
     edit.reserve(marked.size());
     for (qsizetype i = 0; i < marked.size(); ++i) {
