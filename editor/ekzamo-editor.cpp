@@ -3,6 +3,7 @@
 #include "editor/EditorWindow.h"
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
+#include "ui/Appearance.h"
 #include "ui/Application.h"
 #include "ui/Messages.h"
 
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
         QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
         QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
         QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
+        UseDesktopFace();
         TEditorWindow window;
         if (!file.empty())
             Guard([&window, &file] { window.OpenFile(file); });

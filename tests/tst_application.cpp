@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The start shared by the program and the editor, tested from inside it: the
 // cases run as the body of RunApplication.
+#include "ui/Appearance.h"
 #include "ui/Application.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QImage>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -56,6 +58,20 @@ TEST(Application, QtsOwnTextsAreRussianWhereTheirTranslationIsInstalled)
     if (cancel == QStringLiteral("Cancel"))
         GTEST_SKIP() << "qt6-translations-l10n is not installed";
     EXPECT_EQ(cancel, QStringLiteral("Отмена"));
+}
+
+// The desktop's font made to name its installed face draws the same face at
+// the same size, and Qt finds it by its name.
+TEST(Application, TheDesktopFaceIsNamedAsInstalledAndStaysTheSame)
+{
+    const QFont before = QApplication::font();
+    const QFontInfo drawn(before);
+    UseDesktopFace();
+    const QFont after = QApplication::font();
+    QApplication::setFont(before);
+    EXPECT_EQ(QFontInfo(after).family().toStdString(), drawn.family().toStdString()) << before.family().toStdString();
+    EXPECT_EQ(QFontInfo(after).pixelSize(), drawn.pixelSize());
+    EXPECT_EQ(after.family().toStdString(), drawn.family().toStdString());
 }
 
 int main(int argc, char** argv)

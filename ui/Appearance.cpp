@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <fontconfig/fontconfig.h>
 
 static bool InitAssets()
 {
@@ -53,6 +54,25 @@ const QString& FamilyOf(TFace face)
         break;
     }
     static const QString family = InstalledFamily({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    return family;
+}
+
+// The family of the face the font configuration draws a family name in.
+QString MatchedFamily(const QString& name)
+{
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.toUtf8().constData()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    QString family;
+    FcChar8* value = nullptr;
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &value) == FcResultMatch)
+        family = QString::fromUtf8(reinterpret_cast<const char*>(value));
+    if (match)
+        FcPatternDestroy(match);
     return family;
 }
 
@@ -144,6 +164,16 @@ void KeepOnScreen(QWidget* window)
 void SetApplicationFont()
 {
     QApplication::setFont(PixelFont(TFace::Dialog, 11));
+}
+
+void UseDesktopFace()
+{
+    QFont font = QApplication::font();
+    const QString family = MatchedFamily(font.family());
+    if (family.isEmpty() || family.compare(font.family(), Qt::CaseInsensitive) == 0)
+        return;
+    font.setFamily(family);
+    QApplication::setFont(font);
 }
 
 void FitOnScreen(QWidget* window)

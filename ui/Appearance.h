@@ -36,6 +36,13 @@ void KeepOnScreen(QWidget* window);
 // (a memo lays out its empty text as it is made) needs no second face.
 void SetApplicationFont();
 
+// Names in the application font the face the desktop's font is drawn in,
+// where the desktop names a generic family such as "Sans Serif": Qt finds
+// the face for a generic name by a search through the fallbacks of every
+// font made from it, which costs a first window more than all else its fonts
+// need. The face stays the same.
+void UseDesktopFace();
+
 // Moves a window just enough to bring it, frame included, wholly onto the
 // available area of its screen; one larger than the area keeps its top left
 // corner there. Before the window manager has framed it, a classic frame is
