@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFontDatabase>
 #include <QIconEngine>
 #include <QLibraryInfo>
 #include <QPointer>
@@ -77,13 +78,20 @@ public:
 
 } // namespace
 
-int RunApplication(int& argc, char** argv, const std::function<int()>& body)
+int RunApplication(int& argc, char** argv, const std::function<int()>& body, const std::function<void()>& beside)
 {
-    std::thread fonts([] { FcInit(); });
+    std::thread fonts([&beside] {
+        FcInit();
+        if (beside)
+            beside();
+    });
     QApplication app(argc, argv);
     // Opened once the application exists; accessibility then finds it open.
     std::thread bus([] { QDBusConnection::sessionBus(); });
     fonts.join();
+    // Qt reads the list of installed fonts when a window first needs a font;
+    // read here, it is ready by then, or nearly (the database is thread-safe).
+    std::thread database([] { QFontDatabase::families(); });
 
     // The programs speak Russian whatever the system's language, and so do
     // Qt's own dialogs (the file dialog) when their translation is installed.
@@ -96,6 +104,7 @@ int RunApplication(int& argc, char** argv, const std::function<int()>& body)
     QApplication::setStyle(new LateIconStyle);
 
     const int code = body();
+    database.join();
     bus.join();
     return code;
 }
