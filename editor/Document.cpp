@@ -3,8 +3,11 @@
 
 #include "editor/Markers.h"
 #include "engine/Ansi.h"
+#include "engine/Errors.h"
+#include "engine/Files.h"
 #include "engine/TestFile.h"
 
+#include <QByteArrayView>
 #include <QUndoCommand>
 #include <algorithm>
 
@@ -63,6 +66,20 @@ const QString QuestionDuplicated = QStringLiteral("копия вопроса");
 
 // Typing merges with typing in the same field only.
 constexpr int TypingKey = 1;
+
+const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
+const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
+const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
+                                        "не прочитав ни одного вопроса");
+const QString TooLong = QStringLiteral("в вопросе %1 строка длиннее %2 знаков: такой текст не покажет ни одно окно");
+
+// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
+bool LooksUtf8(const std::string& bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    return QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8();
+}
 
 } // namespace
 
@@ -261,4 +278,37 @@ TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
         }
     }
     return {};
+}
+
+TTestForEditing ReadTestForEditing(const std::string& path)
+{
+    const auto fail = [&path](const QString& why) {
+        throw EError(CannotOpen.arg(FromNativePath(path), why).toStdString());
+    };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    if (bytes.find('\0') != std::string::npos)
+        fail(NotText);
+    TTestForEditing test;
+    test.Utf8 = LooksUtf8(bytes);
+    test.Content = ReadTestContent(bytes);
+    bytes = {};
+    const TTestContent& content = test.Content;
+    if (content.Items.empty() && !content.StopMessage.empty())
+        fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
+    for (std::size_t k = 0; k < content.Items.size(); ++k) {
+        const TTestItem& item = content.Items[k];
+        const bool tooLong = item.Text.size() > LineLimit
+            || std::any_of(item.Options.begin(), item.Options.end(),
+                [](const std::string& option) { return option.size() > LineLimit; });
+        if (tooLong)
+            fail(TooLong.arg(k + 1).arg(LineLimit));
+    }
+    if (!test.Utf8)
+        test.Questions = FromItems(content.Items, false);
+    return test;
 }

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/TestFile.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QUndoStack>
 #include <string>
 #include <vector>
-
-struct TTestItem;
 
 // One question as the editor holds it: texts in the editor's form (see
 // Markers.h), the right option counted from 1, 0 for none. A number the
@@ -90,3 +90,18 @@ struct TBadCharacter {
     QString Character;
 };
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions);
+
+// The longest line a field edits; a file may hold longer ones.
+inline constexpr int LineLimit = 32767;
+
+// A test file read for editing: as the program reads it, and its questions
+// in the editor's form, unless the file is valid UTF-8 beyond ASCII: how to
+// decode it is then the teacher's to say.
+struct TTestForEditing {
+    TTestContent Content;
+    bool Utf8 = false;
+    std::vector<TEditQuestion> Questions; // decoded from Windows-1251 unless Utf8
+};
+// Reads and checks a test file to edit. Raises EError saying why the file
+// cannot be edited: unreadable, not text, not a test, too long a line.
+TTestForEditing ReadTestForEditing(const std::string& path);

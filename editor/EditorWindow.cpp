@@ -15,6 +15,7 @@
 #include "ui/Messages.h"
 #include "ui_EditorWindow.h"
 
+#include <QByteArrayView>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,7 +26,6 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStringDecoder>
 #include <algorithm>
 #include <utility>
 
@@ -55,11 +55,6 @@ const QString AskUtf8 = QStringLiteral(
     "Файл «%1» записан в кодировке UTF-8, а тесты Ekzamo пишутся в Windows-1251.\n"
     "Открыть его как UTF-8? Сохранён он будет в Windows-1251.\n"
     "«Нет» откроет его так, как его прочтёт программа.");
-const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
-const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
-const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
-                                        "не прочитав ни одного вопроса");
-const QString TooLong = QStringLiteral("в вопросе %1 строка длиннее %2 знаков: такой текст не покажет ни одно окно");
 const QString StoppedNote = QStringLiteral("Файл прочитан до строки %1: там загрузка теста в программе прервётся "
                                            "с ошибкой «%2». Открыто вопросов: %3. Файл не будет перезаписан, "
                                            "пока вы его не сохраните.");
@@ -71,8 +66,6 @@ const QString RecentKey = QStringLiteral("recentFiles");
 const QString BadFieldStyle = QStringLiteral("QLineEdit { background: #ffd8d8; }");
 const QString BadFieldTip = QStringLiteral("Символ «%1» нельзя записать в Windows-1251");
 
-// The longest line a field edits; the file may hold longer ones.
-constexpr int LineLimit = 32767;
 constexpr int MaxOptions = 255;
 constexpr int RecentCount = 8;
 constexpr int WarningPause = 250; // ms after the last keystroke
@@ -100,16 +93,6 @@ QString ListLabel(int index, const TEditQuestion& q)
 {
     const QString text = ShownOnly(q.Text).trimmed();
     return QStringLiteral("%1. %2").arg(index + 1).arg(text.isEmpty() ? ListEmptyWording : text.left(200));
-}
-
-// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
-bool LooksUtf8(const std::string& bytes)
-{
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return false;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    return !decoder.hasError();
 }
 
 // Shows the character a field cannot save, or nothing.
@@ -258,19 +241,15 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
 
 void TEditorWindow::OpenFile(const std::string& path)
 {
-    const QString name = FromNativePath(path);
-    const auto fail = [&name](const QString& why) { throw EError(CannotOpen.arg(name, why).toStdString()); };
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const EError& error) {
-        fail(QString::fromUtf8(error.what()));
-    }
-    if (bytes.find('\0') != std::string::npos)
-        fail(NotText);
+    Open(path, ReadTestForEditing(path));
+}
+
+void TEditorWindow::Open(const std::string& path, TTestForEditing test)
+{
     bool utf8 = false;
-    if (LooksUtf8(bytes)) {
-        QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(QFileInfo(name).fileName()),
+    if (test.Utf8) {
+        const QString name = QFileInfo(FromNativePath(path)).fileName();
+        QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(name),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
         ask.setTextFormat(Qt::PlainText); // a file's name is data
         ask.setAccessibleDescription(ask.text());
@@ -279,23 +258,13 @@ void TEditorWindow::OpenFile(const std::string& path)
         if (reply == QMessageBox::Cancel)
             return;
         utf8 = reply == QMessageBox::Yes;
+        test.Questions = FromItems(test.Content.Items, utf8);
     }
-    const TTestContent content = ReadTestContent(bytes);
-    bytes = {};
-    if (content.Items.empty() && !content.StopMessage.empty())
-        fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
-    for (std::size_t k = 0; k < content.Items.size(); ++k) {
-        const TTestItem& item = content.Items[k];
-        const bool tooLong = item.Text.size() > LineLimit
-            || std::any_of(item.Options.begin(), item.Options.end(),
-                [](const std::string& option) { return option.size() > LineLimit; });
-        if (tooLong)
-            fail(TooLong.arg(k + 1).arg(LineLimit));
-    }
+    const TTestContent& content = test.Content;
     QString note;
     if (!content.StopMessage.empty())
         note = StoppedNote.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)).arg(content.Items.size());
-    SetContent(FromItems(content.Items, utf8), path, note);
+    SetContent(std::move(test.Questions), path, note);
     if (utf8) // saved in Windows-1251 only when the teacher saves
         document_.UndoStack()->resetClean();
     UpdateTitle();

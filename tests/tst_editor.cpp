@@ -172,6 +172,31 @@ TEST(Items, TheEditorsQuestionsAreWrittenAsTheProgramReadsThem)
     EXPECT_EQ(FromItems(ReadTestContent(bytes).Items, false), questions);
 }
 
+// Read before the window exists: a Windows-1251 test comes decoded, a UTF-8
+// one as read, its decoding the teacher's to choose.
+TEST(Items, ATestReadForEditingIsDecodedUnlessItMayBeUtf8)
+{
+    TempFolder tmp;
+    const TTestForEditing ansi = ReadTestForEditing(tmp.Write("a.txt", Cp("Tom && Jerry?\r\n2\r\n2\r\nкот\r\nмышь")));
+    EXPECT_FALSE(ansi.Utf8);
+    ASSERT_EQ(ansi.Questions.size(), 1);
+    EXPECT_EQ(ansi.Questions[0], Q(QStringLiteral("Tom & Jerry?"), {QStringLiteral("кот"), QStringLiteral("мышь")}, 2));
+
+    const TTestForEditing utf8 = ReadTestForEditing(tmp.Write("u.txt", "Столица?\n2\n1\nПариж\nЛион\n"));
+    EXPECT_TRUE(utf8.Utf8);
+    EXPECT_TRUE(utf8.Questions.empty());
+    EXPECT_EQ(utf8.Content.Items.size(), 1);
+
+    // Bytes that only look like UTF-8 in part: an encoded surrogate, an
+    // overlong form, a sequence cut short.
+    for (const std::string bytes : {"\xED\xA0\x80?\r\n2\r\n1\r\na\r\nb", "\xC0\xAF?\r\n2\r\n1\r\na\r\nb",
+             "\xD0\x9F\xD0?\r\n2\r\n1\r\na\r\nb"}) {
+        const TTestForEditing test = ReadTestForEditing(tmp.Write("x.txt", bytes));
+        EXPECT_FALSE(test.Utf8) << bytes;
+        EXPECT_EQ(test.Questions.size(), 1) << bytes;
+    }
+}
+
 // ---- warnings ----
 
 struct WarningCase {

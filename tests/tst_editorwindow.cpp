@@ -3,6 +3,7 @@
 // saving and opening, the unsaved-changes question, and files it must refuse.
 #include "editor/EditorWindow.h"
 #include "editor/Markers.h"
+#include "engine/Errors.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
 
@@ -387,6 +388,14 @@ TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows
     const std::string other = tmp.Write("u2.txt", "Вопрос?\n2\n1\nа\nб\n");
     window->OpenFile(other);
     EXPECT_EQ(window->FilePath(), path);
+}
+
+TEST_F(EditorWindow, AUtf8FileThatIsNoTestIsRefusedWithoutAskingHowToRead)
+{
+    const std::string path = tmp.Write("prose.txt", "Дорогой дневник,\nсегодня был тест.\n");
+    answers.reply = QMessageBox::Yes;
+    EXPECT_THROW(window->OpenFile(path), EError);
+    EXPECT_TRUE(answers.Texts().isEmpty()) << answers.Texts().join(u'\n').toStdString();
 }
 
 TEST_F(EditorWindow, TheMenuItemsHaveTheirShortcuts)
