@@ -34,9 +34,6 @@ public:
     // Opens a test (unsaved changes are the caller's to ask about); raises EError when
     // the file cannot be opened, keeping what was there.
     void OpenFile(const std::string& path);
-    // Shows a test read by ReadTestForEditing, asking first how to decode a
-    // UTF-8 file.
-    void Open(const std::string& path, TTestForEditing test);
     // Saves to `path` (which becomes the test's file); raises EError.
     void SaveFile(const std::string& path);
     // Moodle's exchange formats, UTF-8 files. Importing replaces the test
@@ -83,6 +80,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Shows a test read by ReadTestForEditing, asking first how to decode a
+    // UTF-8 file.
+    void Open(const std::string& path, TTestForEditing test);
     void MoveOption(int by);
     struct TOptionRow {
         QRadioButton* Right = nullptr;

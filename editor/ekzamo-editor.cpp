@@ -8,7 +8,6 @@
 #include "ui/Messages.h"
 
 #include <QApplication>
-#include <future>
 #include <iostream>
 #include <string>
 
@@ -49,22 +48,15 @@ int main(int argc, char* argv[])
         }
     }
 
-    // A file given is read while Qt starts; an error is reported by the window.
-    std::packaged_task<TTestForEditing()> reading([&file] { return ReadTestForEditing(file); });
-    std::future<TTestForEditing> read = reading.get_future();
-    const auto beside = [&file, &reading] {
-        if (!file.empty())
-            reading();
-    };
-    return RunApplication(argc, argv, [&file, &read] {
+    return RunApplication(argc, argv, [&file] {
         QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
         QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
         QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
         UseDesktopFace();
         TEditorWindow window;
         if (!file.empty())
-            Guard([&window, &file, &read] { window.Open(file, read.get()); });
+            Guard([&window, &file] { window.OpenFile(file); });
         window.show();
         return QApplication::exec();
-    }, beside);
+    });
 }

@@ -15,12 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <thread>
 
 namespace {
-
-// Set by the work done beside Qt's start: the thread it ran on.
-std::thread::id besideThread;
 
 QImage Drawn(const QIcon& icon)
 {
@@ -64,12 +60,6 @@ TEST(Application, QtsOwnTextsAreRussianWhereTheirTranslationIsInstalled)
     EXPECT_EQ(cancel, QStringLiteral("Отмена"));
 }
 
-TEST(Application, WorkBesideIsDoneOnItsOwnThreadBeforeTheBody)
-{
-    EXPECT_NE(besideThread, std::thread::id());
-    EXPECT_NE(besideThread, std::this_thread::get_id());
-}
-
 // The desktop's font made to name its installed face draws the same face at
 // the same size, and Qt finds it by its name.
 TEST(Application, TheDesktopFaceIsNamedAsInstalledAndStaysTheSame)
@@ -90,6 +80,5 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
-    return RunApplication(argc, argv, [] { return RUN_ALL_TESTS(); },
-        [] { besideThread = std::this_thread::get_id(); });
+    return RunApplication(argc, argv, [] { return RUN_ALL_TESTS(); });
 }

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFontDatabase>
 #include <QIconEngine>
 #include <QLibraryInfo>
 #include <QPointer>
@@ -78,20 +77,13 @@ public:
 
 } // namespace
 
-int RunApplication(int& argc, char** argv, const std::function<int()>& body, const std::function<void()>& beside)
+int RunApplication(int& argc, char** argv, const std::function<int()>& body)
 {
-    std::thread fonts([&beside] {
-        FcInit();
-        if (beside)
-            beside();
-    });
+    std::thread fonts([] { FcInit(); });
     QApplication app(argc, argv);
     // Opened once the application exists; accessibility then finds it open.
     std::thread bus([] { QDBusConnection::sessionBus(); });
     fonts.join();
-    // Qt reads the list of installed fonts when a window first needs a font;
-    // read here, it is ready by then, or nearly (the database is thread-safe).
-    std::thread database([] { QFontDatabase::families(); });
 
     // The programs speak Russian whatever the system's language, and so do
     // Qt's own dialogs (the file dialog) when their translation is installed.
@@ -104,7 +96,6 @@ int RunApplication(int& argc, char** argv, const std::function<int()>& body, con
     QApplication::setStyle(new LateIconStyle);
 
     const int code = body();
-    database.join();
     bus.join();
     return code;
 }

@@ -9,9 +9,5 @@
 // session bus, which accessibility waits for as the first window is made, is
 // connected while the window is set up. Qt's own texts are in Russian, the
 // menus stay in their windows, and the style reads a menu bar's overflow
-// icon only when it is drawn. The font database is read beside the window's
-// first widgets, before it needs its fonts. `beside`, when given, is done with
-// the font configuration, before the application exists: work of the
-// program's own that needs no application. Returns what `body` returns.
-int RunApplication(int& argc, char** argv, const std::function<int()>& body,
-    const std::function<void()>& beside = {});
+// icon only when it is drawn. Returns what `body` returns.
+int RunApplication(int& argc, char** argv, const std::function<int()>& body);
