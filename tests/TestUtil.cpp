@@ -5,6 +5,8 @@
 #include "engine/Ques.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -82,4 +84,20 @@ std::string MakeTest(int count, int options, const char* eol)
 QString Score(int right, int total)
 {
     return QStringLiteral("Вы ответили правильно на %1 вопрос(-а/-ов) из %2").arg(right).arg(total);
+}
+
+bool CanReadPdf()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+QString PdfText(const QString& pdf, bool layout)
+{
+    QStringList args {pdf, QStringLiteral("-")};
+    if (layout)
+        args.prepend(QStringLiteral("-layout"));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), args);
+    EXPECT_TRUE(text.waitForFinished(30000)) << pdf.toStdString();
+    return QString::fromUtf8(text.readAllStandardOutput());
 }

@@ -50,5 +50,12 @@ std::string Cp(const char* utf8);
 // "Ответ k.i", the first one right, every line ending in `eol`.
 std::string MakeTest(int count, int options = 2, const char* eol = "\r\n");
 
+// Whether pdftotext (poppler-utils) is installed to read PDFs back.
+bool CanReadPdf();
+// A PDF's text as pdftotext reads it, its pages parted by form feeds;
+// `layout` keeps each page's layout. A reading that does not end fails the
+// test.
+QString PdfText(const QString& pdf, bool layout = true);
+
 // The score line as the program shows it.
 QString Score(int right, int total);

@@ -8,9 +8,7 @@
 #include "engine/TestFile.h"
 #include "tests/TestUtil.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
@@ -296,7 +294,7 @@ TEST(Sheet, VariantsArePermutationsAndTheKeyFollowsTheRightOption)
 
 TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (!CanReadPdf())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     TempFolder tmp;
     const QString pdf = QString::fromStdString(tmp.Path("sheet.pdf"));
@@ -305,10 +303,7 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
     options.Shuffle = true;
     options.Seed = 3;
     WritePdf(pdf, QStringLiteral("география"), Sample(), options);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    const QString out = PdfText(pdf);
     for (const char* expected : {"география", "Вариант 1", "Вариант 2", "Столица Франции?", "а) ", "б) ", "в) ",
              "Tom & Jerry", "Ключ ответов"})
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected << "\n" << out.toStdString();
@@ -328,7 +323,7 @@ TEST(Sheet, ThePdfShowsTheQuestionsAndTheKey)
 // with an option parted from its question.
 TEST(Sheet, AQuestionIsNeverPartedFromItsOptionsByAPageBreak)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (!CanReadPdf())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     std::vector<TEditQuestion> questions;
     for (int k = 1; k <= 60; ++k) {
@@ -346,10 +341,7 @@ TEST(Sheet, AQuestionIsNeverPartedFromItsOptionsByAPageBreak)
     options.Shuffle = true;
     options.Seed = 7;
     WritePdf(pdf, QStringLiteral("длинный"), questions, options);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f', Qt::SkipEmptyParts);
+    const QStringList pages = PdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
     ASSERT_GT(pages.size(), 6) << "the sheets take several pages";
     const QRegularExpression option(QStringLiteral("^\\s*[а-я]+\\) ответ"));
     int questionsSeen = 0;
