@@ -234,30 +234,20 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
 
 std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool utf8)
 {
-    // Decoded at once, one text per line, as ToItems encodes; the file's
-    // texts hold no line breaks.
-    std::string all;
-    for (const TTestItem& item : items) {
-        all += item.Text + '\n';
-        for (const std::string& option : item.Options)
-            all += option + '\n';
-    }
-    const QString text = utf8 ? QString::fromStdString(all) : FromAnsi(all);
-    all = {};
-    qsizetype from = 0;
-    const auto next = [&text, &from] {
-        const qsizetype end = text.indexOf(u'\n', from);
-        QString line = EditFromMarked(text.sliced(from, end - from));
-        from = end + 1;
-        return line;
+    // Each text decoded by itself: joining them first to decode at once held
+    // the whole test three times over, and a 255-question test's start paid
+    // for every page of it.
+    const auto decode = [utf8](const std::string& line) {
+        return EditFromMarked(utf8 ? QString::fromStdString(line) : FromAnsi(line));
     };
     std::vector<TEditQuestion> questions;
     questions.reserve(items.size());
     for (const TTestItem& item : items) {
         TEditQuestion q;
-        q.Text = next();
-        for (std::size_t i = 0; i < item.Options.size(); ++i)
-            q.Options.push_back(next());
+        q.Text = decode(item.Text);
+        q.Options.reserve(qsizetype(item.Options.size()));
+        for (const std::string& option : item.Options)
+            q.Options.push_back(decode(option));
         q.Correct = item.Correct;
         questions.push_back(std::move(q));
     }
