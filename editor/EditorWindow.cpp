@@ -229,9 +229,11 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
 {
     path_ = path;
     note_ = note;
-    current_ = -1;
+    // The first question is current as the list is filled, so that its
+    // option rows are made once, not removed and made again.
+    current_ = questions.empty() ? -1 : 0;
     document_.Reset(std::move(questions));
-    SelectField(document_.Count() > 0 ? 0 : -1, Fields::Wording);
+    SelectField(current_, Fields::Wording);
     UpdateTitle();
     // Checked once the window is drawn: a test just opened is shown first.
     warningTimer_.stop();
@@ -410,11 +412,16 @@ void TEditorWindow::DocumentChanged(int at, int removed, int inserted)
         const QSignalBlocker block(ui->QuestionList);
         for (int i = 0; i < removed; ++i)
             delete ui->QuestionList->takeItem(at);
-        for (int i = 0; i < inserted; ++i)
-            ui->QuestionList->insertItem(at + i, QString());
+        // Inserted at once: one by one, each row would be announced to the
+        // view and laid out by itself, 255 times as a test is opened.
+        QStringList labels;
+        labels.reserve(inserted);
+        for (int i = at; i < at + inserted; ++i)
+            labels += ListLabel(i, document_.Questions()[std::size_t(i)]);
+        ui->QuestionList->insertItems(at, labels);
         // Numbers after a change of length move too.
         const int last = removed == inserted ? at + inserted : document_.Count();
-        for (int i = at; i < last; ++i)
+        for (int i = at + inserted; i < last; ++i)
             ui->QuestionList->item(i)->setText(ListLabel(i, document_.Questions()[std::size_t(i)]));
         if (current_ >= document_.Count())
             current_ = document_.Count() - 1;
