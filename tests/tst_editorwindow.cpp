@@ -196,6 +196,7 @@ TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
     QTest::mouseClick(Control<QPushButton>("DuplicateQuestion"), Qt::LeftButton);
     EXPECT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("2. Самая длинная река?"));
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("3. Столица Франции?"));
     EXPECT_EQ(window->CurrentQuestion(), 1);
     QTest::mouseClick(Control<QPushButton>("RemoveQuestion"), Qt::LeftButton);
     QTest::mouseClick(Control<QPushButton>("RemoveQuestion"), Qt::LeftButton);
@@ -205,6 +206,36 @@ TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
     window->AddQuestionClick();
     EXPECT_EQ(list->count(), 1);
     EXPECT_EQ(Control<QLineEdit>("Wording")->text(), QString());
+}
+
+TEST_F(EditorWindow, ATestOpenedOverAnotherShowsItsOwnFirstQuestion)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    Control<QListWidget>("QuestionList")->setCurrentRow(1);
+    ASSERT_EQ(window->CurrentQuestion(), 1);
+    window->OpenFile(tmp.Write("one.txt", Cp("Кто написал «Муму»?\r\n4\r\n3\r\nПушкин\r\nГоголь\r\nТургенев\r\nЧехов")));
+    auto* list = Control<QListWidget>("QuestionList");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("1. Кто написал «Муму»?"));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(Control<QLineEdit>("Wording")->text(), QStringLiteral("Кто написал «Муму»?"));
+    EXPECT_EQ(Option(4)->text(), QStringLiteral("Чехов"));
+    EXPECT_TRUE(Right(3)->isChecked());
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("Option5")), nullptr);
+}
+
+// School netbooks have screens of 1024 x 600: the window opens on one with
+// room for its title bar and a panel, and nothing in it cut off.
+TEST_F(EditorWindow, TheWindowFitsASmallScreenWithAFullQuestionShown)
+{
+    window->OpenFile(tmp.Write("five.txt", Cp("Вопрос?\r\n5\r\n1\r\nа\r\nб\r\nв\r\nг\r\nд")));
+    auto fresh = std::make_unique<TEditorWindow>();
+    const QSize size = fresh->size();
+    EXPECT_LE(size.width(), 1024);
+    EXPECT_LE(size.height(), 540);
+    const QSize needed = window->minimumSizeHint();
+    EXPECT_LE(needed.width(), size.width());
+    EXPECT_LE(needed.height(), size.height());
 }
 
 // A test opened before the window is up is drawn first; its check and the
