@@ -13,6 +13,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -33,6 +34,34 @@ long PeakResidentKiB(pid_t pid)
         if (line.rfind("VmHWM:", 0) == 0)
             return std::stol(line.substr(6));
     return -1;
+}
+
+bool Ended(pid_t pid)
+{
+    siginfo_t info {};
+    return waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+}
+
+// Waits for the first event `wanted` takes; false if the program ended first
+// or none came within 10 s, so that a program that fails to start does not
+// hold the benchmark up.
+template <class Wanted>
+bool WaitFor(Display* display, pid_t child, Wanted wanted)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    pollfd x {ConnectionNumber(display), POLLIN, 0};
+    for (;;) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (wanted(event))
+                return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (Ended(child) || left.count() <= 0)
+            return false;
+        poll(&x, 1, int(std::min<long>(left.count(), 50)));
+    }
 }
 
 } // namespace
@@ -67,37 +96,29 @@ int main(int argc, char* argv[])
         _exit(127);
     }
 
-    for (;;) {
-        XEvent event;
-        XNextEvent(display, &event);
-        // Override-redirect windows are popups and tooltips, not windows.
-        if (event.type == MapNotify && !event.xmap.override_redirect)
-            break;
-    }
+    // Override-redirect windows are popups and tooltips, not windows.
+    const bool mappedInTime = WaitFor(display, child,
+        [](const XEvent& event) { return event.type == MapNotify && !event.xmap.override_redirect; });
     const auto mapped = std::chrono::steady_clock::now();
     const long peak = PeakResidentKiB(child);
 
     // Mapping draws nothing by itself: Qt's windows have no background the
     // server would fill. What shows next is the program's first paint.
     XDamageSubtract(display, damage, None, None);
-    bool painted = false;
-    pollfd x {ConnectionNumber(display), POLLIN, 0};
-    while (!painted) {
-        if (!XPending(display) && poll(&x, 1, 10000) <= 0)
-            break;
-        while (XPending(display) && !painted) {
-            XEvent event;
-            XNextEvent(display, &event);
-            painted = event.type == damageEvent + XDamageNotify;
-        }
-    }
+    const bool painted = mappedInTime
+        && WaitFor(display, child, [damageEvent](const XEvent& event) { return event.type == damageEvent + XDamageNotify; });
     const auto drawn = std::chrono::steady_clock::now();
     const long peakDrawn = PeakResidentKiB(child);
+    const bool ended = Ended(child);
     kill(child, SIGKILL);
     rusage used {};
     wait4(child, nullptr, 0, &used);
     if (!painted) {
-        std::fprintf(stderr, "mapwait: the window was not drawn within 10 s\n");
+        const char* what = !mappedInTime ? "showed no window" : "drew nothing in its window";
+        if (ended)
+            std::fprintf(stderr, "mapwait: %s ended and %s\n", argv[1], what);
+        else
+            std::fprintf(stderr, "mapwait: %s %s within 10 s\n", argv[1], what);
         return 1;
     }
 
