@@ -242,11 +242,7 @@ void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::
 
 void TEditorWindow::OpenFile(const std::string& path)
 {
-    Open(path, ReadTestForEditing(path));
-}
-
-void TEditorWindow::Open(const std::string& path, TTestForEditing test)
-{
+    TTestForEditing test = ReadTestForEditing(path);
     bool utf8 = false;
     if (test.Utf8) {
         const QString name = QFileInfo(FromNativePath(path)).fileName();

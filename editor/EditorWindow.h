@@ -80,9 +80,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Shows a test read by ReadTestForEditing, asking first how to decode a
-    // UTF-8 file.
-    void Open(const std::string& path, TTestForEditing test);
     void MoveOption(int by);
     struct TOptionRow {
         QRadioButton* Right = nullptr;
