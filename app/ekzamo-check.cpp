@@ -5,6 +5,7 @@
 // printed as the native paths they were given as.
 #include "engine/Check.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
 
 #include <exception>
 #include <iostream>
@@ -28,7 +29,8 @@ constexpr const char* Help =
     "каждое предупреждение: «ФАЙЛ:СТРОКА: текст».\n"
     "\n"
     "Код выхода: 0 — предупреждений нет, 1 — есть предупреждения,\n"
-    "2 — файл не удалось прочитать.\n"
+    "2 — файл не удалось прочитать. Файлы больше %d МиБ не читаются: таких\n"
+    "тестов не бывает.\n"
     "\n"
     "  -h, --help   показать эту справку\n";
 } // namespace
@@ -42,7 +44,7 @@ int main(int argc, char* argv[])
         if (options && arg == "--") {
             options = false;
         } else if (options && (arg == "-h" || arg == "--help")) {
-            std::cout << Help;
+            std::cout << Format(Help, std::to_string(MaxFileSize >> 20));
             return 0;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             std::cerr << Format(UnknownOption, arg);

@@ -38,6 +38,8 @@ inline constexpr const char* TooManyQuestions = "В файле теста бол
 inline constexpr const char* InvalidTime = "'%s' is not a valid time";
 inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
 inline constexpr const char* MemoTooLarge = "Text exceeds memo capacity";
+inline constexpr const char* FileTooLarge =
+    "файл больше %d МиБ: тест или файл результатов не бывает таким большим, файл не прочитан";
 }
 
 // Any failure the program reports; what() is the exact text shown to the user

@@ -77,16 +77,17 @@ void TFile::Fail(int err)
     ThrowIo(err, name_);
 }
 
+void ThrowTooLarge()
+{
+    throw EError(Format(Msg::FileTooLarge, std::to_string(MaxFileSize >> 20)));
+}
+
 std::string ReadWholeFile(const std::string& name)
 {
-    TFile file(name, O_RDONLY, LOCK_SH, true);
-    std::string bytes;
-    bytes.reserve(std::size_t(file.Size()));
-    char buffer[64 * 1024];
-    while (const std::size_t n = file.Read(buffer, sizeof buffer))
-        bytes.append(buffer, n);
-    file.Close();
-    return bytes;
+    std::optional<std::string> bytes = ReadWholeFile(name, MaxFileSize);
+    if (!bytes)
+        ThrowTooLarge();
+    return std::move(*bytes);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& name, std::size_t most)
@@ -97,11 +98,11 @@ std::optional<std::string> ReadWholeFile(const std::string& name, std::size_t mo
     std::string bytes;
     bytes.reserve(std::size_t(file.Size()));
     char buffer[64 * 1024];
-    // One byte past `most` tells a file that has grown.
-    while (const std::size_t n = file.Read(buffer, std::min(sizeof buffer, most + 1 - bytes.size()))) {
-        bytes.append(buffer, n);
-        if (bytes.size() > most)
+    // A file that has grown is known at the first byte past `most`.
+    while (const std::size_t n = file.Read(buffer, sizeof buffer)) {
+        if (n > most - bytes.size())
             return std::nullopt;
+        bytes.append(buffer, n);
     }
     file.Close();
     return bytes;

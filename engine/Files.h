@@ -38,7 +38,18 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// The whole of a regular file as bytes, read under a shared lock.
+// The largest test or results file the tools read, so that memory stays
+// bounded whatever they are given. A test of 255 questions with five options
+// of 1,000 characters each is 1.5 MB, the detailed results of 255 questions
+// about 80 KB: the bound leaves ten times the first.
+inline constexpr std::size_t MaxFileSize = std::size_t(16) << 20;
+
+// Refuses a file beyond MaxFileSize, with a message that gives the bound.
+[[noreturn]] void ThrowTooLarge();
+
+// The whole of a regular file of at most MaxFileSize bytes, read under a
+// shared lock; a larger one, known by its size before reading and by what is
+// read should it grow, is refused.
 std::string ReadWholeFile(const std::string& name);
 // The same for a file of at most `most` bytes; nothing for a larger one,
 // known by its size before reading and by what is read should it grow.

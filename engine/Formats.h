@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
@@ -21,10 +22,18 @@ struct TPlainQuestion {
     std::vector<std::size_t> OptionLines; // where each option is
 };
 
-// A remark on one line of a file, in Russian (UTF-8).
+// A remark on one line of a file, in Russian (UTF-8), with the title of its
+// question where the file gives one.
 struct TFormatNote {
+    TFormatNote() = default;
+    TFormatNote(std::size_t line, std::string text, std::string title = {})
+        : Line(line), Text(std::move(text)), Title(std::move(title))
+    {
+    }
+
     std::size_t Line = 0;
     std::string Text;
+    std::string Title;
 };
 
 struct TPlainTest {

@@ -3,6 +3,7 @@
 
 #include "engine/Errors.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
@@ -117,12 +118,45 @@ void AppendUtf8(std::string& out, char32_t code)
     out += QString::fromUcs4(one, 1).toStdString();
 }
 
-// HTML as the text it shows: tags dropped, paragraphs and line breaks as
-// spaces, character references decoded.
-std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
+struct TEntity {
+    std::string_view Name;
+    std::string_view Text;
+};
+
+// Every named character reference HTML defines.
+constexpr TEntity Entities[] = {
+#include "engine/HtmlEntities.inc"
+};
+
+constexpr std::size_t LongestEntity = [] {
+    std::size_t longest = 0;
+    for (const TEntity& e : Entities)
+        longest = std::max(longest, e.Name.size());
+    return longest;
+}();
+
+// The text of a named reference, empty for a name HTML does not define.
+std::string_view EntityText(std::string_view name)
 {
-    static const std::pair<const char*, char32_t> entities[] = {
-        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
+    const auto found = std::lower_bound(std::begin(Entities), std::end(Entities), name,
+        [](const TEntity& e, std::string_view n) { return e.Name < n; });
+    return found != std::end(Entities) && found->Name == name ? found->Text : std::string_view();
+}
+
+// The file an <img> tag shows, by its name without the folder.
+std::string PictureName(const std::string& tag)
+{
+    static const QRegularExpression src(QStringLiteral(R"(\ssrc\s*=\s*["']?([^"'\s>]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString path = src.match(QString::fromStdString(tag)).captured(1);
+    return path.mid(path.lastIndexOf(u'/') + 1).toStdString();
+}
+
+// HTML as the text it shows: tags dropped, paragraphs and line breaks as
+// spaces, character references decoded. The pictures dropped are named in
+// `pictures`.
+std::string HtmlToText(const std::string& html, bool& onlyParagraphs, std::vector<std::string>& pictures)
+{
     std::string out;
     onlyParagraphs = true;
     for (std::size_t i = 0; i < html.size(); ++i) {
@@ -132,32 +166,37 @@ std::string HtmlToText(const std::string& html, bool& onlyParagraphs)
                 out += html.substr(i);
                 break;
             }
-            std::string tag = QString::fromStdString(html.substr(i + 1, end - i - 1)).toLower().toStdString();
+            const std::string whole = html.substr(i + 1, end - i - 1);
+            std::string tag = QString::fromStdString(whole).toLower().toStdString();
             tag = tag.substr(0, tag.find_first_of(" \t\n/", tag.starts_with('/') ? 1 : 0));
             if (tag != "p" && tag != "/p" && tag != "br")
                 onlyParagraphs = false;
             if (tag == "/p" || tag == "br")
                 out += ' ';
+            if (tag == "img")
+                pictures.push_back(PictureName(whole));
             i = end;
             continue;
         }
         if (html[i] == '&') {
-            const std::size_t end = html.find(';', i);
-            if (end != npos && end - i <= 10) {
+            // Looked for no further than the longest name, so that text
+            // full of '&' takes no longer than its length.
+            const std::size_t semicolon = std::string_view(html).substr(i, LongestEntity + 2).find(';');
+            const std::size_t end = semicolon == npos ? npos : i + semicolon;
+            if (end != npos) {
                 const std::string name = html.substr(i + 1, end - i - 1);
-                char32_t code = 0;
                 if (name.size() > 1 && name[0] == '#') {
                     const bool hex = name[1] == 'x' || name[1] == 'X';
                     bool ok = false;
                     const uint value = QString::fromStdString(name.substr(hex ? 2 : 1)).toUInt(&ok, hex ? 16 : 10);
-                    code = ok ? char32_t(value) : 0;
-                } else {
-                    for (const auto& [entity, c] : entities)
-                        if (name == entity)
-                            code = c;
-                }
-                if (code) {
-                    AppendUtf8(out, code);
+                    if (ok && value) {
+                        AppendUtf8(out, char32_t(value));
+                        i = end;
+                        continue;
+                    }
+                } else if (const std::string_view text = EntityText(name); !text.empty()) {
+                    // &Tab; and &NewLine; are blanks like any other.
+                    out += text.size() == 1 && static_cast<unsigned char>(text[0]) < ' ' ? std::string_view(" ") : text;
                     i = end;
                     continue;
                 }
@@ -209,13 +248,25 @@ std::string TextOf(const TText& raw, TFormat& format, std::size_t line, std::vec
     }
     if (format == TFormat::Html) {
         bool onlyParagraphs = true;
-        s = HtmlToText(s, onlyParagraphs);
+        std::vector<std::string> pictures;
+        s = HtmlToText(s, onlyParagraphs, pictures);
         if (!onlyParagraphs)
             notes.push_back({line, GiftMsg::Html});
+        for (const std::string& picture : pictures)
+            notes.push_back({line, picture.empty() ? std::string(GiftMsg::Picture) : Format(GiftMsg::NamedPicture, picture)});
     }
     return OneLine(s);
 }
 
+// Feedback that shows nothing, as Moodle writes after every answer ("=a#"),
+// is no loss.
+bool EmptyFeedback(const TText& feedback, TFormat format)
+{
+    std::vector<TFormatNote> unused;
+    return TextOf(feedback.Trimmed(), format, 0, unused).empty();
+}
+
+// A penalty is a negative weight.
 bool WeightPrefix(const std::string& answer, double& weight, std::size_t& length)
 {
     // Moodle's pattern: %, any minus signs, one or two digits, an optional
@@ -225,6 +276,7 @@ bool WeightPrefix(const std::string& answer, double& weight, std::size_t& length
         return false;
     while (i < answer.size() && answer[i] == '-')
         ++i;
+    const bool negative = i > 1;
     const std::size_t digits = i;
     while (i < answer.size() && i - digits < 2 && answer[i] >= '0' && answer[i] <= '9')
         ++i;
@@ -240,9 +292,52 @@ bool WeightPrefix(const std::string& answer, double& weight, std::size_t& length
         return false;
     if (i > fraction)
         number.append(".").append(answer, fraction, i - fraction);
-    weight = QString::fromStdString(number).toDouble();
+    weight = QString::fromStdString(number).toDouble() * (negative ? -1 : 1);
     length = i + 1;
     return true;
+}
+
+bool StartsTitle(const TText& text, std::size_t at)
+{
+    return at + 1 < text.Text.size() && text.Special(at, ':') && text.Special(at + 1, ':');
+}
+
+bool StartsCategory(const TText& text, std::size_t at)
+{
+    return text.Text.compare(at, 10, "$CATEGORY:") == 0 && !text.Escaped[at + 9];
+}
+
+// Where the question that starts at `from` ends when no blank line parts it
+// from the next: after a category's line, or after the answers where a title
+// opens a later line or another '{' follows. npos where the rest is one
+// question, as in the missing-word form, whose wording goes on after the
+// answers.
+std::size_t NextQuestion(const TText& text, std::size_t from)
+{
+    if (StartsCategory(text, from)) {
+        const std::size_t lineEnd = text.Find('\n', from);
+        return lineEnd == npos ? npos : lineEnd + 1;
+    }
+    if (StartsTitle(text, from)) {
+        const std::size_t end = text.Find("::", from + 2);
+        from = end == npos ? text.Text.size() : end + 2;
+    }
+    const std::size_t open = text.Find('{', from);
+    const std::size_t close = text.Find('}', from);
+    if (open == npos || close == npos || close < open)
+        return npos;
+    const std::size_t again = text.Find('{', close + 1);
+    const std::size_t lineEnd = text.Find('\n', close + 1);
+    if (again != npos && (lineEnd == npos || again < lineEnd))
+        return close + 1; // a second set of answers on the same line
+    if (lineEnd == npos)
+        return npos;
+    for (std::size_t at = lineEnd; at != npos && (again == npos || at < again); at = text.Find('\n', at + 1)) {
+        const std::size_t start = text.Text.find_first_not_of(" \t", at + 1);
+        if (start != npos && StartsTitle(text, start))
+            return at + 1;
+    }
+    return again == npos ? npos : lineEnd + 1;
 }
 
 class TGiftReader {
@@ -250,7 +345,9 @@ public:
     TPlainTest Read(std::string_view utf8);
 
 private:
-    void Question(const TBlock& block);
+    void Block(const TBlock& block);
+    void Question(const TBlock& block, TText text, bool noBlankLine);
+    void Answers(const TBlock& block, const TText& text, std::size_t first);
     void Skip(std::size_t line, const char* kind) { out_.Notes.push_back({line, Format(GiftMsg::OtherKind, kind)}); }
 
     TPlainTest out_;
@@ -274,7 +371,7 @@ TPlainTest TGiftReader::Read(std::string_view utf8)
         ++line;
         if (Trim(text).empty()) {
             if (!block.Starts.empty())
-                Question(block);
+                Block(block);
             block = {};
         } else {
             if (block.Starts.empty())
@@ -290,23 +387,52 @@ TPlainTest TGiftReader::Read(std::string_view utf8)
         pos = end + 1;
     }
     if (!block.Starts.empty())
-        Question(block);
+        Block(block);
+    std::stable_sort(out_.Notes.begin(), out_.Notes.end(),
+        [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
     return std::move(out_);
 }
 
-void TGiftReader::Question(const TBlock& block)
+// The questions of a block, parted where GIFT leaves no doubt that a blank
+// line was forgotten between them.
+void TGiftReader::Block(const TBlock& block)
 {
-    TText text = block.Text.Trimmed();
+    const TText& text = block.Text;
+    for (std::size_t from = 0, count = 0; from < text.Text.size(); ++count) {
+        from = text.Text.find_first_not_of(" \t\r\n", from);
+        if (from == npos)
+            break;
+        const std::size_t next = NextQuestion(text, from);
+        Question(block, text.Mid(from, next == npos ? npos : next - from).Trimmed(), count > 0);
+        from = next == npos ? text.Text.size() : next;
+    }
+}
+
+void TGiftReader::Question(const TBlock& block, TText text, bool noBlankLine)
+{
     if (text.Text.empty())
         return;
     const std::size_t first = block.LineAt(text.Base);
-    if (text.Text.starts_with("$CATEGORY:") && !text.Escaped[9])
+    const std::size_t notesBefore = out_.Notes.size();
+    if (noBlankLine)
+        out_.Notes.push_back({first, GiftMsg::NoBlankLine});
+    if (StartsCategory(text, 0))
         return;
-    // The title is dropped: Ekzamo's questions have none.
-    if (text.Text.starts_with("::") && !text.Escaped[0] && !text.Escaped[1]) {
+    // Ekzamo's questions have no title; the notes on a question name it.
+    std::string title;
+    if (StartsTitle(text, 0)) {
         const std::size_t end = text.Find("::", 2);
+        title = OneLine(text.Mid(2, end == npos ? npos : end - 2).Text);
         text = end == npos ? text.Mid(2) : text.Mid(end + 2).Trimmed();
     }
+    Answers(block, text, first);
+    for (std::size_t k = notesBefore; k < out_.Notes.size(); ++k)
+        out_.Notes[k].Title = title;
+}
+
+// The answers of a question, from its wording on: `first` is its line.
+void TGiftReader::Answers(const TBlock& block, const TText& text, std::size_t first)
+{
     const std::size_t open = text.Find('{');
     const std::size_t close = text.Find('}');
     if (open == npos && close == npos)
@@ -327,7 +453,8 @@ void TGiftReader::Question(const TBlock& block)
     }
     const std::size_t general = answers.FindLast("####");
     if (general != npos) {
-        out_.Notes.push_back({block.LineAt(answers.Base + general), GiftMsg::GeneralFeedback});
+        if (!EmptyFeedback(answers.Mid(general + 4), TFormat::Moodle))
+            out_.Notes.push_back({block.LineAt(answers.Base + general), GiftMsg::GeneralFeedback});
         answers = answers.Mid(0, general).Trimmed();
     }
 
@@ -368,6 +495,7 @@ void TGiftReader::Question(const TBlock& block)
     std::vector<TFormatNote> notes;
     q.Text = TextOf(wording.Trimmed(), format, first, notes);
     int right = 0;
+    bool penalised = false;
     for (TText part : parts) {
         part = part.Trimmed();
         const std::size_t line = block.LineAt(part.Base);
@@ -379,14 +507,21 @@ void TGiftReader::Question(const TBlock& block)
             double weight = 0;
             std::size_t length = 0;
             if (WeightPrefix(part.Text, weight, length)) {
-                if (weight != 0)
+                // A penalty leaves the answer wrong; partial credit has no
+                // place in Ekzamo.
+                if (weight > 0)
                     return Skip(first, GiftMsg::Weighted);
+                if (weight < 0 && !penalised) {
+                    notes.push_back({line, GiftMsg::Penalties});
+                    penalised = true;
+                }
                 part = part.Mid(length);
             }
         }
         const std::size_t hash = part.Find('#');
         if (hash != npos) {
-            notes.push_back({block.LineAt(part.Base + hash), GiftMsg::Feedback});
+            if (!EmptyFeedback(part.Mid(hash + 1), format))
+                notes.push_back({block.LineAt(part.Base + hash), GiftMsg::Feedback});
             part = part.Mid(0, hash);
         }
         TFormat answerFormat = format;

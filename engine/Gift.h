@@ -24,6 +24,12 @@ inline constexpr const char* Feedback = "отзыв к ответу отброш
 inline constexpr const char* GeneralFeedback = "общий отзыв к вопросу отброшен: в Ekzamo отзывов нет";
 inline constexpr const char* Html = "разметка HTML удалена, оставлен текст";
 inline constexpr const char* EmptyOptionDropped = "пустой вариант ответа пропущен";
+inline constexpr const char* Penalties =
+    "штрафы за неверные ответы (%-33.3%) отброшены: в Ekzamo неверный ответ просто не засчитывается";
+inline constexpr const char* Picture = "картинка не перенесена: в Ekzamo картинок нет, проверьте вопрос";
+inline constexpr const char* NamedPicture = "картинка «%s» не перенесена: в Ekzamo картинок нет, проверьте вопрос";
+inline constexpr const char* NoBlankLine =
+    "перед этим вопросом нет пустой строки: он прочитан как отдельный вопрос, проверьте, где кончается предыдущий";
 }
 
 // Reads GIFT text; what is not a one-right-answer multiple-choice question

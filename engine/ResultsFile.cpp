@@ -121,6 +121,10 @@ private:
         if (!file_)
             return false;
         size_ = file_->Read(buffer_.get(), BufferSize);
+        // A file that grows while read is refused too.
+        read_ += size_;
+        if (read_ > MaxFileSize)
+            ThrowTooLarge();
         data_ = buffer_.get();
         pos_ = 0;
         return size_ > 0;
@@ -131,6 +135,7 @@ private:
     const char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t pos_ = 0;
+    std::size_t read_ = 0; // from the file so far
     std::size_t maxLine_;
     std::size_t number_ = 0;
     std::string long_;
@@ -272,6 +277,8 @@ void Parse(TLines& lines, TResults& into)
 void ReadResults(const std::string& path, TResults& into, std::size_t maxLine)
 {
     TFile file(path, O_RDONLY, LOCK_SH, true);
+    if (file.Size() > MaxFileSize)
+        ThrowTooLarge();
     TLines lines(&file, {}, maxLine);
     Parse(lines, into);
     file.Close();

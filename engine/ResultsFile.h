@@ -75,7 +75,8 @@ inline constexpr std::size_t NoLineLimit = std::numeric_limits<std::size_t>::max
 
 // Reads a results file in one pass. Files that break the format, and files
 // whose score line disagrees with their own blocks, raise EResultsError; a
-// file that cannot be read raises EInOutError. `into` is reused so that
+// file that cannot be read raises EInOutError, and one beyond MaxFileSize
+// (engine/Files.h) EError, before its lines are held. `into` is reused so that
 // reading many files of one test allocates little; `maxLine` caps one line's
 // length, so that a file that is not results cannot make the reader hold it
 // whole.

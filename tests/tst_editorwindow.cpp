@@ -4,6 +4,7 @@
 #include "editor/EditorWindow.h"
 #include "editor/Markers.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
 #include "tests/DialogAnswerer.h"
 #include "tests/TestUtil.h"
 
@@ -363,8 +364,10 @@ TEST_F(EditorWindow, FilesThatAreNoTestsAreRefusedAndTheEditorKeepsItsTest)
     const std::string kept = tmp.Write("g.txt", Geography);
     window->OpenFile(kept);
     Type(Control<QLineEdit>("Wording"), QStringLiteral("!"));
-    std::string huge(64u << 20, 'x');
+    std::string huge(1u << 20, 'x');
     huge += "\r\n2\r\n1\r\na\r\nb";
+    const std::string oversized = tmp.Write("oversized.txt", "Q\r\n2\r\n1\r\na\r\nb\r\n");
+    ASSERT_TRUE(QFile::resize(QString::fromStdString(oversized), qint64(MaxFileSize) + 1));
     const std::string binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     struct Bad {
         std::string path;
@@ -373,6 +376,7 @@ TEST_F(EditorWindow, FilesThatAreNoTestsAreRefusedAndTheEditorKeepsItsTest)
         {tmp.Write("binary.png", binary), "это не текстовый файл"},
         {tmp.Write("prose.txt", Cp("Дорогой дневник,\r\nсегодня был тест.\r\n")), "это не тест"},
         {tmp.Write("huge.txt", huge), "строка длиннее"},
+        {oversized, "файл больше 16 МиБ"},
         {tmp.Path(""), "File access denied"},
         {tmp.Path("missing.txt"), "File not found"},
     };

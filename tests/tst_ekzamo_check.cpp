@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Runs the built ekzamo-check as a teacher would, with no display.
+#include "engine/Errors.h"
+#include "engine/Files.h"
 #include "tests/TestUtil.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -82,12 +85,32 @@ TEST_F(CheckTool, NamesAfterDoubleDashAreFiles)
     EXPECT_EQ(run.out, "-h: 1 вопрос, предупреждений нет\n");
 }
 
+TEST_F(CheckTool, FileBeyondTheSizeBoundIsRefusedUnread)
+{
+    const std::string test = "Q\n2\n1\nA\nB\n";
+    const std::string atBound = tmp.Write("at.txt", test);
+    const std::string beyond = tmp.Write("beyond.txt", test);
+    ASSERT_TRUE(QFile::resize(Q(atBound), qint64(MaxFileSize)));
+    ASSERT_TRUE(QFile::resize(Q(beyond), qint64(MaxFileSize) + 1));
+    const std::string refused = AsShown(Format(Msg::FileTooLarge, std::to_string(MaxFileSize >> 20)));
+    const Outcome at = Check({Q(atBound)});
+    EXPECT_NE(at.status, 2) << at.err;
+    // A file that holds more than its size says, as one that grows while
+    // read does.
+    for (const std::string& name : {beyond, std::string("/proc/self/pagemap")}) {
+        const Outcome run = Check({Q(name)});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, name + ": " + refused + "\n");
+    }
+}
+
 TEST(CheckToolUsage, HelpInRussianExitsZero)
 {
     const Outcome run = Check({QStringLiteral("--help")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("Использование: ekzamo-check ФАЙЛ..."), std::string::npos);
     EXPECT_NE(run.out.find("Код выхода"), std::string::npos);
+    EXPECT_NE(run.out.find("больше " + std::to_string(MaxFileSize >> 20) + " МиБ"), std::string::npos);
 }
 
 TEST(CheckToolUsage, NoFileOrUnknownOptionExitsTwo)

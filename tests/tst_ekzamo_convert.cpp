@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Runs the built ekzamo-convert as a script would, with no display.
+#include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/Gift.h"
 #include "tests/TestUtil.h"
 
 #include <QFile>
@@ -201,9 +204,9 @@ TEST_F(ConvertTool, SameFileIsRefused)
     EXPECT_EQ(ReadBytes(in), Sample);
 }
 
-TEST_F(ConvertTool, LineOf64MegabytesIsConvertedOrRefusedWhole)
+TEST_F(ConvertTool, LongLineIsConvertedOrRefusedWhole)
 {
-    const std::string wording(64u << 20, 'w');
+    const std::string wording(MaxFileSize / 2, 'w');
     const std::string in = tmp.Write("big.txt", wording + "\r\n2\r\n1\r\nA\r\nB\r\n");
     const Outcome there = Convert({Q(in), Q(tmp.Path("big.gift"))});
     EXPECT_EQ(there.status, 0) << there.err;
@@ -221,6 +224,29 @@ TEST_F(ConvertTool, LineOf64MegabytesIsConvertedOrRefusedWhole)
     EXPECT_EQ(ReadBytes(out), "old content");
 }
 
+TEST_F(ConvertTool, FileBeyondTheSizeBoundIsRefusedUnread)
+{
+    const std::string in = tmp.Write("big.gift", "Q{=a ~b}\n\n");
+    ASSERT_TRUE(QFile::resize(Q(in), qint64(MaxFileSize) + 1));
+    const std::string out = Kept("big.txt");
+    const Outcome run = Convert({Q(in), Q(out)});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, in + ": " + AsShown(Format(Msg::FileTooLarge, std::to_string(MaxFileSize >> 20))) + "\n" + out
+        + ": файл не записан\n");
+    EXPECT_EQ(ReadBytes(out), "old content");
+}
+
+// Two questions with no blank line between them, as the teacher
+// wrote them: both converted, the second named.
+TEST_F(ConvertTool, QuestionWithoutABlankLineBeforeItIsConvertedWithANote)
+{
+    const std::string in = tmp.Write("a.gift", "::Q1::Первый?{\n=да\n~нет\n}\n::Q2::Второй?{\n=да\n~нет\n}\n");
+    const Outcome run = Convert({Q(in), Q(tmp.Path("a.txt"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, in + ":5: " + GiftMsg::NoBlankLine + "\n");
+    EXPECT_EQ(ReadBytes(tmp.Path("a.txt")), Cp("Первый?\r\n2\r\n1\r\nда\r\nнет\r\nВторой?\r\n2\r\n1\r\nда\r\nнет\r\n"));
+}
+
 // ---- Usage ------------------------------------------------------------------
 
 TEST(ConvertToolUsage, HelpInRussianExitsZero)
@@ -229,6 +255,7 @@ TEST(ConvertToolUsage, HelpInRussianExitsZero)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("Использование: ekzamo-convert [--from ФОРМАТ] [--to ФОРМАТ] ИСХОДНЫЙ НОВЫЙ\n", 0), 0u);
     EXPECT_NE(run.out.find("Код выхода"), std::string::npos);
+    EXPECT_NE(run.out.find("больше " + std::to_string(MaxFileSize >> 20) + " МиБ"), std::string::npos);
 }
 
 TEST(ConvertToolUsage, MistakesExitTwoWithAHint)

@@ -113,6 +113,18 @@ TEST(GiftReader, ReadsAMoodleExport)
     EXPECT_NE(test.Notes[4].Text.find(GiftMsg::SeveralRight), std::string::npos);
 }
 
+TEST(GiftReader, NotesInLineOrderNameTheQuestionsTitleAndItsPicture)
+{
+    const TPlainTest test = ReadGift("::Карта::[html]<p>Где это?</p><img src\\=\"@@PLUGINFILE@@/map.png\">{\n"
+                                     "=Москва#<p>Да</p>\n~Киев\n####Общий\n}\n::Без::[html]<IMG>Q{=a ~b}\n");
+    ASSERT_EQ(test.Questions.size(), 2u);
+    ExpectNotes(test.Notes, {{1, GiftMsg::Html}, {1, GiftMsg::NamedPicture}, {2, GiftMsg::Feedback},
+        {4, GiftMsg::GeneralFeedback}, {6, GiftMsg::NoBlankLine}, {6, GiftMsg::Html}, {6, GiftMsg::Picture}});
+    EXPECT_EQ(test.Notes[1].Text, Format(GiftMsg::NamedPicture, "map.png"));
+    for (std::size_t k = 0; k < test.Notes.size(); ++k)
+        EXPECT_EQ(test.Notes[k].Title, k < 4 ? "Карта" : "Без") << k;
+}
+
 struct GiftCase {
     const char* rule;
     std::string gift;
@@ -162,7 +174,28 @@ INSTANTIATE_TEST_SUITE_P(Gift, GiftRule, ::testing::Values(
         {{1, GiftMsg::Braces}, {5, GiftMsg::Braces}}},
     GiftCase{"OneAnswerIsTooFew", "Q{=a ~}", {}, {{1, FormatMsg::Skipped}}},
     GiftCase{"ByteOrderMark", "\xEF\xBB\xBFQ{=a ~b}", {{"Q", {"a", "b"}, 1, 1}}, {}},
-    GiftCase{"LoneCrAndControlReferencesAreSpaces", "Q\rmore{=[html]a&\\#26;b ~c}", {{"Q more", {"a b", "c"}, 1, 1}}, {}}),
+    GiftCase{"LoneCrAndControlReferencesAreSpaces", "Q\rmore{=[html]a&\\#26;b ~c}", {{"Q more", {"a b", "c"}, 1, 1}}, {}},
+    GiftCase{"EveryNamedReferenceOfHtmlDecoded",
+        "[html]&laquo;Повесть&raquo; &mdash; &ndash;&CounterClockwiseContourIntegral;&NotEqualTilde;&Tab;&nosuch;{=a ~b}",
+        {{"«Повесть» — –\u2233\u2242\u0338 &nosuch;", {"a", "b"}, 1, 1}}, {}},
+    GiftCase{"PenaltiesOnWrongAnswersDropped", "Q{\n=right\n~%-33.33333%wrong\n~%-50%bad\n}",
+        {{"Q", {"right", "wrong", "bad"}, 1, 1}}, {{3, GiftMsg::Penalties}}},
+    GiftCase{"EmptyFeedbackIsNoLoss", "Q{\n=Нестор Летописец#\n~Другой# \n~Третий#[html]<p></p>\n####\n}",
+        {{"Q", {"Нестор Летописец", "Другой", "Третий"}, 1, 1}}, {}},
+    // Without a blank line between them: after a title on a later line, a
+    // second set of answers, or a category's line.
+    GiftCase{"TitleStartsTheNextQuestion", "::Q1::Первый?{\n=да\n~нет\n}\n::Q2::Второй?{\n=да\n~нет\n}\n",
+        {{"Первый?", {"да", "нет"}, 1, 1}, {"Второй?", {"да", "нет"}, 1, 5}}, {{5, GiftMsg::NoBlankLine}}},
+    GiftCase{"MissingWordKeepsItsWordingBeforeTheNextQuestion",
+        "Grant is {~buried =entombed ~living} in Grant's tomb.\nWho?{=no one ~Grant}",
+        {{"Grant is _____ in Grant's tomb.", {"buried", "entombed", "living"}, 2, 1}, {"Who?", {"no one", "Grant"}, 1, 2}},
+        {{2, GiftMsg::NoBlankLine}}},
+    GiftCase{"WordingOverLinesAfterTheAnswersStaysBeforeATitle", "A {=x ~y}\nконец.\n::T::B{=c ~d}",
+        {{"A _____ конец.", {"x", "y"}, 1, 1}, {"B", {"c", "d"}, 1, 3}}, {{3, GiftMsg::NoBlankLine}}},
+    GiftCase{"SecondAnswersOnTheSameLine", "Q1{=a ~b} Q2{=c ~d}",
+        {{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"c", "d"}, 1, 1}}, {{1, GiftMsg::NoBlankLine}}},
+    GiftCase{"CategoryLineThenAQuestion", "$CATEGORY: x\nQ{=a ~b}", {{"Q", {"a", "b"}, 1, 2}},
+        {{2, GiftMsg::NoBlankLine}}}),
     [](const auto& info) { return std::string(info.param.rule); });
 
 TEST(GiftWriter, EscapesWhatGiftNeedsEscaped)

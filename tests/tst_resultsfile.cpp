@@ -3,10 +3,12 @@
 // write, ReadResults returns the same run; and files that break the format
 // or contradict themselves are refused at the line where it shows.
 #include "engine/Errors.h"
+#include "engine/Files.h"
 #include "engine/Ques.h"
 #include "engine/ResultsFile.h"
 #include "tests/TestUtil.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -241,6 +243,24 @@ TEST(ResultsAccepted, ReusedRunKeepsNothingOfThePreviousFile)
     EXPECT_EQ(r, fresh);
     ParseResults(ScoreBytes(0, 4), r);
     EXPECT_EQ(r, (TResults{0, 4, {}}));
+}
+
+TEST(ResultsRefusedWhole, FileBeyondTheSizeBoundBeforeItsLinesAreHeld)
+{
+    // Blocks beyond the score line's count would all be held before the
+    // count is compared.
+    TempFolder tmp;
+    const std::string path = tmp.Write("big.out", ScoreBytes(0, 1) + Block("Q", {"a"}, "0", "1"));
+    ASSERT_TRUE(QFile::resize(QString::fromStdString(path), qint64(MaxFileSize) + 1));
+    TResults r;
+    try {
+        ReadResults(path, r);
+        FAIL() << "read without complaint";
+    } catch (const EResultsError& e) {
+        FAIL() << "read as results: " << e.what();
+    } catch (const EError& e) {
+        EXPECT_EQ(std::string(e.what()), Format(Msg::FileTooLarge, std::to_string(MaxFileSize >> 20)));
+    }
 }
 
 TEST(ResultsAccepted, MissingFileIsAnIoError)
