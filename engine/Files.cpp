@@ -77,6 +77,22 @@ void TFile::Fail(int err)
     ThrowIo(err, name_);
 }
 
+std::optional<TFileId> FileIdOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return TFileId{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    const std::optional<TFileId> x = FileIdOf(a);
+    return x && x == FileIdOf(b);
+}
+
 std::string ReadWholeFile(const std::string& name)
 {
     TFile file(name, O_RDONLY, LOCK_SH, true);

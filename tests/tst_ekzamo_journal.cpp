@@ -72,15 +72,15 @@ TEST_F(JournalTool, CsvFilesExactly)
     EXPECT_EQ(ReadBytes(tmp.Path("csv/questions.csv")),
         "test,question,attempts,facility,sd,discrimination,efficiency,flags\r\n"
         "алгебра,\"Сколько, \"\"ровно\"\"?\",2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious\r\n"
-        "алгебра,=1+1,2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious\r\n");
+        "алгебра,'=1+1,2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious\r\n");
     EXPECT_EQ(ReadBytes(tmp.Path("csv/options.csv")),
         "test,question,option,right,chosen\r\n"
         "алгебра,\"Сколько, \"\"ровно\"\"?\",1,0,1\r\n"
         "алгебра,\"Сколько, \"\"ровно\"\"?\",2,1,1\r\n"
         "алгебра,\"Сколько, \"\"ровно\"\"?\",,,0\r\n"
-        "алгебра,=1+1,2,1,1\r\n"
-        "алгебра,=1+1,11,0,0\r\n"
-        "алгебра,=1+1,,,1\r\n");
+        "алгебра,'=1+1,2,1,1\r\n"
+        "алгебра,'=1+1,11,0,0\r\n"
+        "алгебра,'=1+1,,,1\r\n");
     EXPECT_EQ(ReadBytes(tmp.Path("csv/tests.csv")),
         "test,attempts,mean,median,sd,skewness,kurtosis,alpha,error_ratio,standard_error\r\n"
         "алгебра,2,50.00,50.00,0.00,,,,,\r\n");
