@@ -78,8 +78,10 @@ void Walk(const fs::path& folder, TWalked& walked, std::vector<TFound>& here, st
             if (listError) {
                 warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, SystemReason(listError.value()))});
                 it.disable_recursion_pending();
-            } else if (const std::optional<TFileId> id = FileIdOf(entry.path().string())) {
-                walked.emplace(*id, entry.path().string());
+            } else if (const std::optional<TFileId> id = FileIdOf(entry.path().string());
+                       id && !walked.emplace(*id, entry.path().string()).second) {
+                // Reached again through a link to a folder above it: read once.
+                it.disable_recursion_pending();
             }
             continue;
         }

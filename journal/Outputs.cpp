@@ -59,6 +59,15 @@ QSaveFile& TOutputFiles::Open(const std::string& path)
 
 void TOutputFiles::Commit()
 {
+    // Every file is on the disk before the first replaces its old one:
+    // commit() alone would find a full disk only after the earlier renames.
+    for (auto& [path, file] : files_) {
+        errno = 0;
+        if (!file->flush())
+            CannotWrite(path, *file);
+        if (::fsync(file->handle()) != 0)
+            CannotWrite(path, SystemReason(errno));
+    }
     for (auto& [path, file] : files_) {
         errno = 0;
         if (!file->commit())

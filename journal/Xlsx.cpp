@@ -256,8 +256,9 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
         }
     }
 
+    errno = 0;
     const lxw_error error = workbook_close(book);
     if (error != LXW_NO_ERROR)
-        CannotWrite(path, lxw_strerror(error));
+        CannotWrite(path, errno ? SystemReason(errno) : std::string(lxw_strerror(error)));
     Copy(made, file, path);
 }
