@@ -36,10 +36,8 @@ QString ReportPath(const QString& folder)
     if (reports.isEmpty() || !QDir().mkpath(reports)
         || !QFile::setPermissions(reports, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         throw EError(Format(JournalMsg::NoReportFolder, ToNativePath(reports)));
-    QString name = QFileInfo(folder).fileName();
-    if (name.isEmpty())
-        name = QFileInfo(QString::fromLatin1(JournalMsg::DefaultHtml)).completeBaseName();
-    return QDir(reports).filePath(name + QStringLiteral(".html"));
+    const QString name = QFileInfo(folder).fileName();
+    return QDir(reports).filePath(name.isEmpty() ? QString::fromLatin1(JournalMsg::DefaultHtml) : name + QStringLiteral(".html"));
 }
 
 int Run()
