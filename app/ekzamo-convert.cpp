@@ -13,7 +13,6 @@
 #include <exception>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace ConvertMsg {
@@ -85,15 +84,6 @@ TFormatKind FormatByExtension(const std::string& path)
     if (extension == "txt")
         return TFormatKind::Ekzamo;
     return TFormatKind::None;
-}
-
-// The same file under two names, or a name and a link to it.
-bool SameFile(const std::string& a, const std::string& b)
-{
-    if (a == b)
-        return true;
-    struct stat x {}, y {};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
 // Control bytes other than tab, line ends and Ctrl-Z never stand in a test.

@@ -90,3 +90,28 @@ void ThrowIo(int err, const std::string& path)
 {
     throw EInOutError(IoCodeFromErrno(err, path), err);
 }
+
+std::string SystemReason(int err)
+{
+    switch (err) {
+    case ENOENT: return ReasonMsg::NoSuchFile;
+    case ENOTDIR: return ReasonMsg::NotFolder;
+    case EACCES:
+    case EPERM: return ReasonMsg::NoRights;
+    case EROFS: return ReasonMsg::ReadOnlyDisk;
+    case EISDIR: return ReasonMsg::IsFolder;
+    case ELOOP: return ReasonMsg::LinkLoop;
+    case ENAMETOOLONG: return ReasonMsg::NameTooLong;
+    case ENOSPC:
+    case EDQUOT: return ReasonMsg::DiskFull;
+    case EMFILE:
+    case ENFILE: return ReasonMsg::TooManyFiles;
+    case EFBIG: return ReasonMsg::TooLarge;
+    case EWOULDBLOCK:
+    case ETXTBSY:
+    case EBUSY: return ReasonMsg::Busy;
+    case EILSEQ: return ReasonMsg::BadName;
+    case EIO: return ReasonMsg::DeviceError;
+    default: return Format(ReasonMsg::Other, std::to_string(err));
+    }
+}

@@ -42,6 +42,24 @@ inline constexpr const char* FileTooLarge =
     "файл больше %d МиБ: тест или файл результатов не бывает таким большим, файл не прочитан";
 }
 
+// The tools' reasons for a failed file operation, UTF-8.
+namespace ReasonMsg {
+inline constexpr const char* NoSuchFile = "нет такого файла или папки";
+inline constexpr const char* NotFolder = "часть пути — не папка";
+inline constexpr const char* NoRights = "нет прав доступа";
+inline constexpr const char* ReadOnlyDisk = "диск доступен только для чтения";
+inline constexpr const char* IsFolder = "это папка";
+inline constexpr const char* LinkLoop = "символические ссылки замкнуты в круг или их слишком много";
+inline constexpr const char* NameTooLong = "слишком длинное имя файла или пути";
+inline constexpr const char* DiskFull = "не хватило места на диске";
+inline constexpr const char* TooManyFiles = "открыто слишком много файлов";
+inline constexpr const char* TooLarge = "файл больше, чем разрешено";
+inline constexpr const char* Busy = "файл занят другой программой";
+inline constexpr const char* BadName = "в имени недопустимые символы";
+inline constexpr const char* DeviceError = "ошибка ввода-вывода";
+inline constexpr const char* Other = "системная ошибка %d";
+}
+
 // Any failure the program reports; what() is the exact text shown to the user
 // (UTF-8).
 class EError : public std::runtime_error {
@@ -77,3 +95,7 @@ std::string AsShown(std::string message);
 int IoCodeFromErrno(int err, const std::string& path);
 
 [[noreturn]] void ThrowIo(int err, const std::string& path);
+
+// Why a file operation failed, in the teacher's words, for the tools that
+// speak Russian (the student's program keeps the messages above).
+std::string SystemReason(int err);

@@ -82,6 +82,22 @@ void ThrowTooLarge()
     throw EError(Format(Msg::FileTooLarge, std::to_string(MaxFileSize >> 20)));
 }
 
+std::optional<TFileId> FileIdOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return TFileId{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    const std::optional<TFileId> x = FileIdOf(a);
+    return x && x == FileIdOf(b);
+}
+
 std::string ReadWholeFile(const std::string& name)
 {
     std::optional<std::string> bytes = ReadWholeFile(name, MaxFileSize);

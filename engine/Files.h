@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,19 @@ private:
     bool regular_ = false;
     std::uint64_t size_ = 0;
 };
+
+// What tells one file from another whatever its name: a symbolic or hard
+// link, "./" or ".." lead to the same.
+struct TFileId {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    auto operator<=>(const TFileId&) const = default;
+};
+
+// The file `path` leads to, links followed; nothing when it leads nowhere.
+std::optional<TFileId> FileIdOf(const std::string& path);
+// Whether two names lead to one file: a tool must not write what it reads.
+bool SameFile(const std::string& a, const std::string& b);
 
 // The largest test or results file the tools read, so that memory stays
 // bounded whatever they are given. A test of 255 questions with five options

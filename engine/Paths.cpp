@@ -26,3 +26,27 @@ std::string TestNameOf(const std::string& testFile)
 {
     return std::string(SplitPath(testFile).Stem);
 }
+
+std::string EscapedPath(std::string_view path)
+{
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(path.size());
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7f) {
+            out += "\\x";
+            out += Hex[u >> 4];
+            out += Hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

@@ -18,3 +18,7 @@ TPathParts SplitPath(std::string_view path);
 std::string ResultNameFor(const std::string& testFile);
 // The file part of a path without its extension.
 std::string TestNameOf(const std::string& testFile);
+
+// A path for a "FILE:LINE: text" line, which a line break in a name would
+// split: a backslash, line ends and other control characters as C escapes.
+std::string EscapedPath(std::string_view path);

@@ -255,6 +255,11 @@ void Parse(TLines& lines, TResults& into)
         block.Options.resize(options);
         // The answer is the number of an option button, of which there are five.
         block.Given = std::uint8_t(ReadNumberLine(line, lines.Number(), fixed.given, ResultsMsg::AnswerLine, 5));
+        // A button is shown for each option listed, and never fewer than two.
+        const std::size_t buttons = std::max<std::size_t>(options, 2);
+        if (block.Given > buttons)
+            throw EResultsError(lines.Number(),
+                Format(ResultsMsg::AnswerNotShown, Decimal(block.Given), Decimal(buttons)));
         next();
         block.Correct = std::uint8_t(ReadNumberLine(line, lines.Number(), fixed.correct, ResultsMsg::RightLine, 255));
     }

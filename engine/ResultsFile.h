@@ -26,6 +26,8 @@ inline constexpr const char* Separator = "строка из 63 знаков «=�
 inline constexpr const char* AnswerLine = "Ваш ответ: N";
 inline constexpr const char* RightLine = "Правильный ответ: N";
 inline constexpr const char* BadNumber = "«%s»: здесь должно быть число от 0 до %d";
+inline constexpr const char* AnswerNotShown =
+    "ответ %d, а кнопок ответа было %d: такого ответа программа не запишет, файл изменён";
 inline constexpr const char* LongLine = "строка длиннее %d байт: это не файл результатов";
 inline constexpr const char* CutLine = "файл обрывается посреди строки";
 inline constexpr const char* CutBlock = "файл обрывается посреди вопроса";

@@ -4,53 +4,7 @@
 #include "engine/Errors.h"
 #include "journal/Reports.h"
 
-#include <QDir>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <iostream>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-std::string Reason(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR: return "нет такой папки";
-    case EACCES:
-    case EPERM:
-    case EROFS: return "нет прав на запись";
-    case EISDIR: return "это папка";
-    default: return std::strerror(err);
-    }
-}
-
-// An output that cannot be written is found before anything is written, so
-// that a run either writes every output asked for or none.
-void ProbeFile(const std::string& path)
-{
-    struct stat st {};
-    const bool existed = ::stat(path.c_str(), &st) == 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw EError(Format("не удалось записать %s: %s", path, Reason(errno)));
-    ::close(fd);
-    if (!existed)
-        ::unlink(path.c_str());
-}
-
-void ProbeFolder(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-        throw EError(Format("не удалось записать %s: %s", path, "это не папка"));
-    if (!QDir().mkpath(QString::fromLocal8Bit(path.c_str())) || ::access(path.c_str(), W_OK) != 0)
-        throw EError(Format("не удалось записать %s: %s", path, Reason(errno ? errno : EACCES)));
-}
-
-} // namespace
 
 TJournalArgs ParseArgs(int argc, char* argv[])
 {
@@ -96,24 +50,23 @@ TJournalArgs ParseArgs(int argc, char* argv[])
 
 void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalArgs& args, bool announce)
 {
-    ProbeFile(args.Html);
-    if (args.Xlsx)
-        ProbeFile(*args.Xlsx);
+    // Every file is opened, so checked, before any is written.
+    TOutputFiles files(journal.Inputs);
+    QSaveFile& html = files.Open(args.Html);
+    QSaveFile* xlsx = args.Xlsx ? &files.Open(*args.Xlsx) : nullptr;
     if (args.Csv)
-        ProbeFolder(*args.Csv);
-    WriteHtml(journal, scale, args.Html);
-    if (announce)
-        std::cout << Format(JournalMsg::Written, args.Html);
-    if (args.Xlsx) {
-        WriteXlsx(journal, *args.Xlsx);
-        if (announce)
-            std::cout << Format(JournalMsg::Written, *args.Xlsx);
-    }
-    if (args.Csv) {
-        WriteCsv(journal, *args.Csv);
-        if (announce)
-            std::cout << Format(JournalMsg::Written, *args.Csv);
-    }
+        WriteCsv(journal, files, *args.Csv);
+    WriteHtml(journal, scale, html, args.Html);
+    if (xlsx)
+        WriteXlsx(journal, *xlsx, *args.Xlsx);
+    files.Commit();
+    if (!announce)
+        return;
+    std::cout << Format(JournalMsg::Written, args.Html);
+    if (args.Xlsx)
+        std::cout << Format(JournalMsg::Written, *args.Xlsx);
+    if (args.Csv)
+        std::cout << Format(JournalMsg::Written, *args.Csv);
 }
 
 int ExitStatus(const TJournal& journal)

@@ -33,8 +33,13 @@ inline constexpr const char* Help =
     "                  по умолчанию 5:85,4:70,3:50\n"
     "  -h, --help      показать эту справку\n"
     "\n"
+    "Отчёт не пишется по символической ссылке, в канал или устройство и поверх\n"
+    "читаемых файлов результатов; каждый файл сначала пишется во временный и заменяет\n"
+    "прежний, только когда записаны все: при ошибке прежние отчёты остаются как были.\n"
+    "\n"
     "Без ПУТИ, в графическом сеансе (так его запускает пункт меню), спрашивает папку,\n"
-    "пишет в неё journal.html и открывает его в браузере.\n"
+    "пишет отчёт в свою папку данных (~/.local/share/Ekzamo/ekzamo-journal/ПАПКА.html),\n"
+    "а не в папку класса, куда могут писать ученики, и открывает его в браузере.\n"
     "\n"
     "Код выхода: 0 — все файлы прочитаны, 1 — некоторые не вошли в журнал,\n"
     "2 — годных файлов нет или ключи неверны.\n";
@@ -43,6 +48,7 @@ inline constexpr const char* UnknownOption = "ekzamo-journal: неизвестн
 inline constexpr const char* NoValue = "ekzamo-journal: после %s нужно значение\nПодробнее: ekzamo-journal --help\n";
 inline constexpr const char* Written = "%s: записано\n";
 inline constexpr const char* DefaultHtml = "journal.html";
+inline constexpr const char* NoReportFolder = "не удалось создать папку для отчётов %s";
 }
 
 struct TJournalArgs {
@@ -63,6 +69,6 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
 // 0: every file read; 1: some left out; 2: nothing usable.
 int ExitStatus(const TJournal& journal);
 
-// The desktop entry's way in: asks for the folder, writes journal.html there
-// and opens it. Needs a display.
+// The desktop entry's way in: asks for the folder, writes its report to the
+// teacher's data folder and opens it. Needs a display.
 int RunDialog(int argc, char* argv[]);

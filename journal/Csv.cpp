@@ -1,25 +1,26 @@
 // SPDX-License-Identifier: MIT
 // The CSV files for scripts: UTF-8, RFC 4180 (comma, CR LF, fields with a
-// comma, quote or line break in quotes, quotes doubled), a header row.
+// comma, quote or line break in quotes, quotes doubled), a header row; a
+// text that would start a formula begins with "'".
 #include "journal/Reports.h"
 
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <cerrno>
 #include <cmath>
 #include <initializer_list>
+#include <sys/stat.h>
 
 namespace {
 
 class TCsvWriter {
 public:
-    explicit TCsvWriter(const QString& path)
-        : file_(path)
+    TCsvWriter(TOutputFiles& files, const QDir& dir, const char* name)
+        : path_(QFile::encodeName(dir.filePath(QString::fromLatin1(name))).toStdString())
+        , file_(files.Open(path_))
     {
-        if (!file_.open(QIODevice::WriteOnly))
-            CannotWrite(QFile::encodeName(path).toStdString(), file_.errorString());
     }
 
     void Row(std::initializer_list<QString> fields)
@@ -47,22 +48,17 @@ public:
             Flush();
     }
 
-    void Commit()
-    {
-        Flush();
-        if (!file_.commit())
-            CannotWrite(QFile::encodeName(file_.fileName()).toStdString(), file_.errorString());
-    }
-
-private:
     void Flush()
     {
+        errno = 0;
         if (file_.write(line_) != line_.size())
-            CannotWrite(QFile::encodeName(file_.fileName()).toStdString(), file_.errorString());
+            CannotWrite(path_, file_);
         line_.clear();
     }
 
-    QSaveFile file_;
+private:
+    std::string path_;
+    QSaveFile& file_;
     QByteArray line_;
 };
 
@@ -71,10 +67,19 @@ QString Count(std::size_t n)
     return QString::number(n);
 }
 
-// Text for scripts: exactly as in the file, only converted to UTF-8.
+// Text for scripts: as in the file, converted to UTF-8; one that a
+// spreadsheet opening the file would take for a formula gets a leading "'",
+// as OWASP advises for CSV.
+QString Text(const QString& text)
+{
+    if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
 QString Text(const std::string& ansi)
 {
-    return FromAnsi(ansi);
+    return Text(FromAnsi(ansi));
 }
 
 QString Flags(unsigned flags)
@@ -88,45 +93,49 @@ QString Flags(unsigned flags)
 
 } // namespace
 
-void WriteCsv(const TJournal& journal, const std::string& folder)
+void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& folder)
 {
     const QDir dir(FromNativePath(folder));
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        CannotWrite(folder, JournalMsg::NotFolder);
     if (!dir.exists() && !QDir().mkpath(dir.path()))
-        CannotWrite(folder, QStringLiteral("не удалось создать папку"));
+        CannotWrite(folder, SystemReason(errno ? errno : EACCES));
 
-    TCsvWriter students(dir.filePath(QStringLiteral("students.csv")));
+    TCsvWriter students(files, dir, "students.csv");
+    TCsvWriter questions(files, dir, "questions.csv");
+    TCsvWriter options(files, dir, "options.csv");
+    TCsvWriter tests(files, dir, "tests.csv");
     students.Row({"test", "student", "right", "questions", "percent", "grade", "file"});
-    TCsvWriter questions(dir.filePath(QStringLiteral("questions.csv")));
     questions.Row({"test", "question", "attempts", "facility", "sd", "discrimination", "efficiency", "flags"});
-    TCsvWriter options(dir.filePath(QStringLiteral("options.csv")));
     options.Row({"test", "question", "option", "right", "chosen"});
-    TCsvWriter tests(dir.filePath(QStringLiteral("tests.csv")));
     tests.Row({"test", "attempts", "mean", "median", "sd", "skewness", "kurtosis", "alpha", "error_ratio",
         "standard_error"});
 
     for (const TTestResult& t : journal.Tests) {
+        const QString test = Text(t.Name);
         for (const TStudentResult& s : t.Students)
-            students.Row({t.Name, s.Name, Count(s.Right), Count(s.Questions), FigureText(s.Percent), s.Grade,
-                FromNativePath(s.Path)});
+            students.Row({test, Text(s.Name), Count(s.Right), Count(s.Questions), FigureText(s.Percent), Text(s.Grade),
+                Text(FromNativePath(s.Path))});
         for (const TQuestionResult& q : t.Items) {
             const QString wording = Text(q.Text);
             const TItemFigures& f = q.Figures;
-            questions.Row({t.Name, wording, Count(t.Marks.Students), FigureText(f.Facility), FigureText(f.Sd),
+            questions.Row({test, wording, Count(t.Marks.Students), FigureText(f.Facility), FigureText(f.Sd),
                 FigureText(f.Discrimination), FigureText(f.Efficiency), Flags(q.Flags)});
             for (const TOptionTally& o : q.Options)
-                options.Row({t.Name, wording, Text(o.Text), o.Right ? "1" : "0", Count(o.Chosen)});
+                options.Row({test, wording, Text(o.Text), o.Right ? "1" : "0", Count(o.Chosen)});
             // The skips: no option, and no right column.
-            options.Row({t.Name, wording, QString(), QString(), Count(q.Skipped)});
+            options.Row({test, wording, QString(), QString(), Count(q.Skipped)});
         }
         const TScoreFigures& f = t.Score;
-        tests.Row({t.Name, Count(f.Attempts), FigureText(f.Mean), FigureText(f.Median), FigureText(f.Sd),
+        tests.Row({test, Count(f.Attempts), FigureText(f.Mean), FigureText(f.Median), FigureText(f.Sd),
             FigureText(f.Skewness), FigureText(f.Kurtosis), FigureText(t.Alpha), FigureText(t.ErrorRatio),
             FigureText(t.StandardError)});
     }
-    students.Commit();
-    questions.Commit();
-    options.Commit();
-    tests.Commit();
+    students.Flush();
+    questions.Flush();
+    options.Flush();
+    tests.Flush();
 }
 
 QString FigureText(TFigure figure, int decimals)
@@ -156,7 +165,3 @@ QString Readable(const std::string& ansi)
     return Readable(FromAnsi(ansi));
 }
 
-void CannotWrite(const std::string& path, const QString& why)
-{
-    throw EError(Format("не удалось записать %s: %s", path, why.toStdString()));
-}

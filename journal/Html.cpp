@@ -6,9 +6,9 @@
 
 #include "engine/Ansi.h"
 
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <initializer_list>
 #include <utility>
@@ -371,11 +371,9 @@ void Legend(THtml& h, const TScale& scale)
 
 } // namespace
 
-void WriteHtml(const TJournal& journal, const TScale& scale, const std::string& path)
+void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, const std::string& path)
 {
-    QSaveFile file(FromNativePath(path));
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(path, file.errorString());
+    errno = 0;
     THtml h(&file);
     QXmlStreamWriter& w = h.Writer();
     w.writeDTD(QStringLiteral("<!DOCTYPE html>"));
@@ -417,6 +415,6 @@ void WriteHtml(const TJournal& journal, const TScale& scale, const std::string& 
     h.Close();
     h.Close();
     w.writeEndDocument();
-    if (w.hasError() || !file.commit())
-        CannotWrite(path, file.errorString());
+    if (w.hasError())
+        CannotWrite(path, file);
 }

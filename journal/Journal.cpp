@@ -3,13 +3,18 @@
 
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/Paths.h"
 #include "engine/ResultsFile.h"
 
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -30,37 +35,24 @@ std::string Decimal(std::size_t n)
 
 // ---- Finding the files ------------------------------------------------------
 
-// Why a folder could not be listed, in the teacher's language where it is
-// the usual reason.
-std::string Reason(const std::error_code& error)
-{
-    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
-        return "нет прав на чтение";
-    return error.message();
-}
-
 struct TFound {
     std::string Path; // as the teacher will recognise it
     fs::path Absolute;
 };
 
-void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
+// Every folder read, by the path it was read under, so that a link to one
+// is followed once.
+using TWalked = std::map<TFileId, std::string>;
+
+// One folder and its subfolders, links to folders aside: those are gathered
+// in `links`, to be followed once every real folder is known.
+void Walk(const fs::path& folder, TWalked& walked, std::vector<TFound>& here, std::vector<fs::path>& links,
+    std::vector<TWarning>& warnings)
 {
     std::error_code error;
-    const fs::path root(arg);
-    const fs::file_status status = fs::status(root, error);
-    if (error || !fs::exists(status)) {
-        warnings.push_back({arg, 0, JournalMsg::NoSuchPath});
-        return;
-    }
-    if (!fs::is_directory(status)) {
-        found.push_back({arg, fs::absolute(root, error).lexically_normal()});
-        return;
-    }
-    std::vector<TFound> here;
-    fs::recursive_directory_iterator it(root, fs::directory_options::none, error);
+    fs::recursive_directory_iterator it(folder, fs::directory_options::none, error);
     if (error) {
-        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
+        warnings.push_back({folder.string(), 0, Format(JournalMsg::NoAccess, SystemReason(error.value()))});
         return;
     }
     for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
@@ -68,12 +60,27 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
             break;
         const fs::directory_entry& entry = *it;
         std::error_code typeError;
-        if (entry.is_directory(typeError)) {
+        if (entry.is_symlink(typeError)) {
+            const fs::file_status target = fs::status(entry.path(), typeError);
+            if (fs::is_directory(target)) {
+                links.push_back(entry.path());
+                continue;
+            }
+            // A link that leads nowhere may stand for a student's folder.
+            if (typeError && entry.path().extension() != ".out") {
+                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::BrokenLink, SystemReason(typeError.value()))});
+                continue;
+            }
+        } else if (entry.is_directory(typeError)) {
             // A folder that cannot be listed is reported and passed by.
             std::error_code listError;
             fs::directory_iterator probe(entry.path(), listError);
             if (listError) {
-                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, Reason(listError))});
+                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, SystemReason(listError.value()))});
+                it.disable_recursion_pending();
+            } else if (const std::optional<TFileId> id = FileIdOf(entry.path().string());
+                       id && !walked.emplace(*id, entry.path().string()).second) {
+                // Reached again through a link to a folder above it: read once.
                 it.disable_recursion_pending();
             }
             continue;
@@ -82,7 +89,45 @@ void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWa
             here.push_back({entry.path().string(), fs::absolute(entry.path(), typeError).lexically_normal()});
     }
     if (error)
-        warnings.push_back({arg, 0, Format(JournalMsg::NoAccess, Reason(error))});
+        warnings.push_back({folder.string(), 0, Format(JournalMsg::NoAccess, SystemReason(error.value()))});
+}
+
+void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
+{
+    std::error_code error;
+    const fs::path root(arg);
+    const fs::file_status status = fs::status(root, error);
+    if (error || !fs::exists(status)) {
+        warnings.push_back({arg, 0, SystemReason(error ? error.value() : ENOENT)});
+        return;
+    }
+    if (!fs::is_directory(status)) {
+        found.push_back({arg, fs::absolute(root, error).lexically_normal()});
+        return;
+    }
+    // A student's folder may be a link (to a share, say): it is read as a
+    // folder of its own, unless it leads to a folder read already, as a
+    // link back up would; then it is named, never passed over unseen.
+    TWalked walked;
+    if (const std::optional<TFileId> id = FileIdOf(arg))
+        walked.emplace(*id, arg);
+    std::vector<TFound> here;
+    std::vector<fs::path> folders = {root};
+    for (std::size_t next = 0; next < folders.size(); ++next) {
+        std::vector<fs::path> links;
+        Walk(folders[next], walked, here, links, warnings);
+        std::sort(links.begin(), links.end());
+        for (const fs::path& link : links) {
+            const std::optional<TFileId> id = FileIdOf(link.string());
+            if (!id) {
+                warnings.push_back({link.string(), 0, Format(JournalMsg::BrokenLink, SystemReason(errno))});
+            } else if (const auto [place, added] = walked.emplace(*id, link.string()); !added) {
+                warnings.push_back({link.string(), 0, Format(JournalMsg::LinkedAgain, place->second)});
+            } else {
+                folders.push_back(link);
+            }
+        }
+    }
     std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
     found.insert(found.end(), here.begin(), here.end());
 }
@@ -343,7 +388,7 @@ TScale ParseScale(const std::string& text)
             break;
         }
         const double from = ok ? part.mid(colon + 1).trimmed().toDouble(&ok) : 0;
-        if (!ok || from < 0 || from > 100 || (!scale.Steps.empty() && from >= scale.Steps.back().From))
+        if (!ok || !std::isfinite(from) || from < 0 || from > 100 || (!scale.Steps.empty() && from >= scale.Steps.back().From))
             throw EError(Format(JournalMsg::BadScale, text));
         scale.Steps.push_back({part.left(colon).trimmed(), from});
     }
@@ -352,7 +397,8 @@ TScale ParseScale(const std::string& text)
 
 std::string WarningLine(const TWarning& w)
 {
-    return w.Line ? w.Path + ":" + Decimal(w.Line) + ": " + w.Text : w.Path + ": " + w.Text;
+    const std::string path = EscapedPath(w.Path);
+    return w.Line ? path + ":" + Decimal(w.Line) + ": " + w.Text : path + ": " + w.Text;
 }
 
 const char* FlagKeyword(unsigned bit)
@@ -389,17 +435,16 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
         Collect(p, found, journal.Warnings);
     // The same file named twice (a folder and a file in it) is read once.
     {
-        std::set<fs::path> seen;
+        std::set<TFileId> seen;
+        std::set<fs::path> unknown; // files that cannot be told by their identity
         std::vector<TFound> unique;
         for (TFound& f : found) {
-            std::error_code error;
-            fs::path key = fs::canonical(f.Absolute, error);
-            if (error)
-                key = f.Absolute;
-            if (seen.insert(key).second)
+            const std::optional<TFileId> id = FileIdOf(f.Path);
+            if (id ? seen.insert(*id).second : unknown.insert(f.Absolute).second)
                 unique.push_back(std::move(f));
         }
         found = std::move(unique);
+        journal.Inputs.assign(seen.begin(), seen.end());
     }
     journal.Files = found.size();
     const std::vector<TNamed> names = Name(found);
@@ -413,6 +458,9 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
             ReadResults(path, run, MaxLine);
         } catch (const EResultsError& e) {
             journal.Warnings.push_back({path, e.Line, e.what()});
+            continue;
+        } catch (const EInOutError& e) {
+            journal.Warnings.push_back({path, 0, e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())});
             continue;
         } catch (const EError& e) {
             journal.Warnings.push_back({path, 0, AsShown(e.what())});

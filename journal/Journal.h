@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/Files.h"
 #include "journal/Statistics.h"
 
 #include <QString>
@@ -11,8 +12,9 @@
 
 // The journal's texts, UTF-8. "%s" and "%d" are filled in order.
 namespace JournalMsg {
-inline constexpr const char* NoAccess = "нет доступа к папке: %s";
-inline constexpr const char* NoSuchPath = "нет такого файла или папки";
+inline constexpr const char* NoAccess = "папка не прочитана: %s";
+inline constexpr const char* BrokenLink = "ссылка не открывается: %s";
+inline constexpr const char* LinkedAgain = "ссылка на папку, которая уже прочитана (%s): пропущена";
 inline constexpr const char* NoQuestions = "в тесте не было вопросов: результат не учтён";
 inline constexpr const char* OtherQuestions =
     "вопросы не совпадают с остальными файлами теста «%s» (%s): файл не учтён";
@@ -114,6 +116,7 @@ struct TJournal {
     std::vector<TWarning> Warnings; // in the order found
     std::size_t Files = 0;          // results files found
     std::size_t Used = 0;           // of them, in the journal
+    std::vector<TFileId> Inputs;    // every results file found, sorted: never to be written
 };
 
 // Finds the results files under `paths`, reads them once each and works out

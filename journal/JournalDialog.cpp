@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Started from the menu: the folder is asked for, the report is written into
-// it and opened in the browser; what was left out is told in a message box.
+// Started from the menu: the folder is asked for, the report is written to
+// the teacher's data folder and opened in the browser; what was left out is
+// told in a message box.
 #include "engine/Ansi.h"
+#include "engine/Errors.h"
 #include "journal/Cli.h"
 #include "journal/Reports.h"
 
@@ -9,8 +11,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTranslator>
 #include <QUrl>
 #include <exception>
@@ -20,6 +24,20 @@ namespace {
 QString Title()
 {
     return QStringLiteral("Ekzamo — журнал результатов");
+}
+
+// The report goes to the teacher's own data folder, never into the class
+// folder: students who hand in over a share can write there, so they could
+// read everyone's grades, alter the report, or leave a link in its place.
+// It is named after the class folder, so that each class keeps its own.
+QString ReportPath(const QString& folder)
+{
+    const QString reports = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (reports.isEmpty() || !QDir().mkpath(reports)
+        || !QFile::setPermissions(reports, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        throw EError(Format(JournalMsg::NoReportFolder, ToNativePath(reports)));
+    const QString name = QFileInfo(folder).fileName();
+    return QDir(reports).filePath(name.isEmpty() ? QString::fromLatin1(JournalMsg::DefaultHtml) : name + QStringLiteral(".html"));
 }
 
 int Run()
@@ -42,7 +60,7 @@ int Run()
         return 2;
     }
     TJournalArgs args;
-    args.Html = ToNativePath(QDir(folder).filePath(QString::fromLatin1(JournalMsg::DefaultHtml)));
+    args.Html = ToNativePath(ReportPath(folder));
     WriteOutputs(journal, scale, args, false);
     if (!journal.Warnings.empty()) {
         QMessageBox box(QMessageBox::Information, Title(),
@@ -60,6 +78,8 @@ int Run()
 int RunDialog(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
+    QApplication::setApplicationName(QStringLiteral("ekzamo-journal"));
     QApplication::setApplicationDisplayName(Title());
     // Qt's own dialogs speak Russian, as the program's do, when their
     // translation is installed.

@@ -3,14 +3,52 @@
 
 #include "journal/Journal.h"
 
+#include <QSaveFile>
+#include <QSet>
 #include <QString>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-// The journal's outputs. Each raises EError naming the file it could not
-// write.
-void WriteCsv(const TJournal& journal, const std::string& folder);
-void WriteHtml(const TJournal& journal, const TScale& scale, const std::string& path);
-void WriteXlsx(const TJournal& journal, const std::string& path);
+namespace JournalMsg {
+inline constexpr const char* CannotWrite = "не удалось записать %s: %s";
+inline constexpr const char* IsLink = "это символическая ссылка, а по ссылкам журнал не пишет";
+inline constexpr const char* NotRegular = "это не обычный файл (канал, устройство или сокет)";
+inline constexpr const char* IsInput = "это один из файлов результатов, из которых собран журнал";
+inline constexpr const char* Twice = "в этот же файл уже пишется другой отчёт";
+inline constexpr const char* NoFolder = "нет такой папки";
+inline constexpr const char* NotFolder = "это не папка";
+inline constexpr const char* FolderReadOnly = "нет прав на запись в папку";
+inline constexpr const char* FileReadOnly = "нет прав на запись в файл";
+}
+
+// The outputs of one run. Each is written to a temporary file beside it,
+// and none replaces its file before every one is written: a run that fails
+// leaves all the old ones as they were.
+class TOutputFiles {
+public:
+    // `inputs`: the files read, which are never written.
+    explicit TOutputFiles(const std::vector<TFileId>& inputs);
+
+    // The temporary file for `path`, which must be a new name or a regular
+    // file that is none of the inputs, no link, no other output, in a
+    // writable folder. Raises EError saying which it is not.
+    QSaveFile& Open(const std::string& path);
+    // Puts every file in place.
+    void Commit();
+
+private:
+    const std::vector<TFileId>& inputs_;
+    std::vector<std::pair<TFileId, std::string>> places_; // folder and name of each
+    std::vector<std::pair<std::string, std::unique_ptr<QSaveFile>>> files_;
+};
+
+// The journal's outputs into files opened by TOutputFiles. Each raises
+// EError naming the file it could not write.
+void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& folder);
+void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, const std::string& path);
+void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& path);
 
 // A figure with `decimals` after the point ('.'), or "" when undefined; no
 // "-0.00".
@@ -22,4 +60,12 @@ QString Readable(const std::string& ansi);
 QString Readable(const QString& text);
 
 // Raises the journal's error for a file it could not write.
-[[noreturn]] void CannotWrite(const std::string& path, const QString& why);
+[[noreturn]] void CannotWrite(const std::string& path, const std::string& why);
+// The same, the reason found from the failed file and errno.
+[[noreturn]] void CannotWrite(const std::string& path, const QFileDevice& file);
+
+// The sheet name for `wanted` that libxlsxwriter and Excel accept: at most
+// 31 characters (no character cut in two), none of []:*?/\ or control
+// characters, no apostrophe first or last, unique in `taken` regardless of
+// case (it is added there).
+QString SheetName(const QString& wanted, QSet<QString>& taken);

@@ -5,10 +5,12 @@
 #include "journal/Reports.h"
 
 #include "engine/Ansi.h"
+#include "engine/Errors.h"
 
 #include <xlsxwriter.h>
 
-#include <QSet>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <initializer_list>
 
 namespace {
@@ -22,7 +24,7 @@ public:
         : sheet_(workbook_add_worksheet(book, name.toUtf8().constData()))
     {
         if (!sheet_)
-            CannotWrite(path, QStringLiteral("лист «%1»").arg(name));
+            CannotWrite(path, QStringLiteral("лист «%1»").arg(name).toStdString());
     }
 
     void Text(const QString& text, lxw_format* format = nullptr)
@@ -65,33 +67,73 @@ private:
     lxw_col_t col_ = 0;
 };
 
-// Excel's rules for a sheet name: at most 31 characters, none of []:*?/\,
-// unique regardless of case.
+// The first `most` UTF-16 units of `text`, shorter by one rather than
+// cutting a character in two.
+QString Left(const QString& text, qsizetype most)
+{
+    if (text.size() <= most)
+        return text;
+    return text.left(text.at(most).isLowSurrogate() ? most - 1 : most);
+}
+
+// Bytes copied from one file into another.
+void Copy(QFile& from, QFileDevice& to, const std::string& path)
+{
+    if (!from.seek(0))
+        CannotWrite(path, from);
+    char buffer[64 * 1024];
+    for (;;) {
+        errno = 0;
+        const qint64 n = from.read(buffer, sizeof buffer);
+        if (n < 0)
+            CannotWrite(path, from);
+        if (n == 0)
+            return;
+        if (to.write(buffer, n) != n)
+            CannotWrite(path, to);
+    }
+}
+
+} // namespace
+
 QString SheetName(const QString& wanted, QSet<QString>& taken)
 {
+    // Excel counts a name's length in UTF-16 units, libxlsxwriter in
+    // characters: a name within 31 units that cuts no pair fits both.
+    constexpr qsizetype Most = 31;
     QString base = wanted;
     for (QChar& c : base)
-        if (QStringLiteral("[]:*?/\\").contains(c) || c.unicode() < 0x20)
+        if (QStringView(u"[]:*?/\\").contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = u'_';
-    base = base.left(31);
+    base = Left(base, Most);
+    // An apostrophe first or last would be read as the name's quoting.
+    while (base.startsWith(u'\''))
+        base.remove(0, 1);
+    while (base.endsWith(u'\''))
+        base.chop(1);
+    if (base.isEmpty())
+        base = QStringLiteral("Лист");
     QString name = base;
     for (int k = 2; taken.contains(name.toLower()); ++k) {
         const QString suffix = QStringLiteral(" (%1)").arg(k);
-        name = base.left(31 - suffix.size()) + suffix;
+        name = Left(base, Most - suffix.size()) + suffix;
     }
     taken.insert(name.toLower());
     return name;
 }
 
-} // namespace
-
-void WriteXlsx(const TJournal& journal, const std::string& path)
+void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& path)
 {
+    // libxlsxwriter writes only to a file it names itself: the workbook is
+    // made in a temporary file and then copied into the output's.
+    QTemporaryFile made;
+    if (!made.open())
+        CannotWrite(path, made);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    lxw_workbook* book = workbook_new_opt(path.c_str(), &options);
+    lxw_workbook* book = workbook_new_opt(QFile::encodeName(made.fileName()).constData(), &options);
     if (!book)
-        CannotWrite(path, QStringLiteral("не удалось создать файл"));
+        CannotWrite(path, SystemReason(errno ? errno : EIO));
 
     lxw_format* head = workbook_add_format(book);
     format_set_bold(head);
@@ -214,7 +256,9 @@ void WriteXlsx(const TJournal& journal, const std::string& path)
         }
     }
 
+    errno = 0;
     const lxw_error error = workbook_close(book);
     if (error != LXW_NO_ERROR)
-        CannotWrite(path, QString::fromUtf8(lxw_strerror(error)));
+        CannotWrite(path, errno ? SystemReason(errno) : std::string(lxw_strerror(error)));
+    Copy(made, file, path);
 }

@@ -6,12 +6,16 @@
 #include "engine/Errors.h"
 #include "journal/Cli.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
 
 int main(int argc, char* argv[])
 {
+    // Past a file-size limit a write fails and is reported, rather than the
+    // signal ending the run with temporary files left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     TJournalArgs args;
     TScale scale;
     try {

@@ -114,6 +114,52 @@ TEST_F(JournalFiles, SameFileTwiceIsReadOnce)
     EXPECT_EQ(j.Used, 1u);
 }
 
+// A student's folder that is a link is read under its own name; a link
+// that cannot be followed, or leads to a folder read already (a loop back
+// up, a second name), is named; no folder is read twice.
+TEST_F(JournalFiles, LinkedFoldersAreFollowedOnceAndNamedWhenNot)
+{
+    Put("9А/Иванов/алгебра.out", Results(TwoRight));
+    Put("9А/Петров/алгебра.out", Results(TwoRight));
+    Put("share/Смирнов/алгебра.out", Results(TwoRight));
+    const auto link = [&](const std::string& target, const std::string& name) {
+        EXPECT_EQ(::symlink(target.c_str(), tmp.Path(name).c_str()), 0) << name;
+        return tmp.Path(name);
+    };
+    link(tmp.Path("share/Смирнов"), "9А/Смирнов");
+    const std::string loop = link("..", "9А/Иванов/назад");
+    const std::string second = link("Петров", "9А/Дубль");
+    const std::string dangling = link(tmp.Path("unmounted/Кузнецов"), "9А/Кузнецов");
+    // Up above the class: what is under it is read once, the class not again.
+    link(tmp.Path(""), "9А/Петров/наверх");
+    const TJournal j = Build({tmp.Path("9А")});
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"Иванов", "Петров", "Смирнов"}));
+    std::vector<std::string> warnings;
+    for (const TWarning& w : j.Warnings)
+        warnings.push_back(WarningLine(w));
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+        dangling + ": ссылка не открывается: нет такого файла или папки",
+        second + ": ссылка на папку, которая уже прочитана (" + tmp.Path("9А/Петров") + "): пропущена",
+        loop + ": ссылка на папку, которая уже прочитана (" + tmp.Path("9А") + "): пропущена"}));
+}
+
+// Why a file or folder could not be read is said in Russian.
+TEST_F(JournalFiles, ReasonsInTheTeachersLanguage)
+{
+    Put("t/a.out", Results(TwoRight));
+    const std::string loop = tmp.Path("t/loop.out");
+    ASSERT_EQ(::symlink("loop.out", loop.c_str()), 0);
+    const std::string tooLong = tmp.Path(std::string(300, 'x'));
+    const TJournal j = Build({tmp.Path("t"), tooLong});
+    std::vector<std::string> warnings;
+    for (const TWarning& w : j.Warnings)
+        warnings.push_back(WarningLine(w));
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+        tooLong + ": слишком длинное имя файла или пути",
+        loop + ": символические ссылки замкнуты в круг или их слишком много"}));
+}
+
 // ---- What goes together --------------------------------------------------
 
 TEST_F(JournalFiles, FileWithOtherQuestionsIsReportedNotMixedIn)
@@ -250,7 +296,8 @@ TEST(Scale, GradeStartsAtItsPercent)
 
 TEST(Scale, BadScalesRefused)
 {
-    for (const char* bad : {"", "5", "5:85,4:90", "5:85,4:85", "5:x", "5:101", ":50", "5:85,,3:50"})
+    for (const char* bad : {"", "5", "5:85,4:90", "5:85,4:85", "5:x", "5:101", ":50", "5:85,,3:50", "5:nan",
+             "5:85,4:nan", "5:inf", "5:-1"})
         EXPECT_THROW(ParseScale(bad), std::exception) << bad;
 }
 

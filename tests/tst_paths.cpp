@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(Paths, TheResultsFileAndTheTestsNameComeFromTheTestFilesName)
@@ -49,6 +51,27 @@ TEST(Paths, APathSplitsAtItsLastSlashAndItsFilePartsLastDot)
         EXPECT_EQ(parts.Folder, c.folder);
         EXPECT_EQ(parts.Stem, c.stem);
         EXPECT_EQ(parts.Ext, c.ext);
+    }
+}
+
+// A name in a "FILE:LINE: text" line stays on that line and reads back
+// unambiguously.
+TEST(Paths, ANameInALineHasItsBreaksAndControlsEscaped)
+{
+    struct Case {
+        std::string path;
+        const char* shown;
+    } cases[] = {
+        {"9А/Иванов.out", "9А/Иванов.out"},
+        {"a\nb.out", "a\\nb.out"},
+        {"a\r\nb", "a\\r\\nb"},
+        {"a\\nb", "a\\\\nb"},
+        {std::string("a\0b\x1f\x7f", 5), "a\\x00b\\x1f\\x7f"},
+        {"a\tb", "a\\x09b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(EscapedPath(c.path), c.shown);
     }
 }
 

@@ -136,7 +136,9 @@ TEST_P(ResultsRoundTrip, RandomRuns)
             s.correct = int(random() % 10);
             for (int i = 0; i < std::min(s.count, 5); ++i)
                 s.options.push_back(text());
-            s.given = random() % 3 == 0 ? s.correct % 6 : int(random() % 6);
+            // An answer is one of the buttons shown: one per option listed, at least two.
+            const int buttons = std::max(2, std::min(s.count, 5));
+            s.given = random() % 3 == 0 && s.correct <= buttons ? s.correct : int(random() % unsigned(buttons + 1));
         }
         SCOPED_TRACE("run " + std::to_string(run));
         ASSERT_EQ(WriteAndRead(planned), Expected(planned, GetParam()));
@@ -213,6 +215,10 @@ INSTANTIATE_TEST_SUITE_P(Format, ResultsRefused, ::testing::Values(
     BadFile{"OptionsOutOfOrder", ScoreBytes(0, 1) + std::string(63, '=') + Cp("\r\nВопрос:\r\nQ\r\nВарианты ответов:\r\n2. b\r\n"), 6,
         "ожидается «Ваш ответ: N»"},
     BadFile{"AnswerAboveFive", ScoreBytes(0, 1) + Block("Q", {"a"}, "6", "1"), 7, "«6»: здесь должно быть число от 0 до 5"},
+    BadFile{"AnswerAboveTheButtonsShown", ScoreBytes(0, 1) + Block("Q", {"a", "b", "c"}, "5", "1"), 9,
+        "ответ 5, а кнопок ответа было 3"},
+    BadFile{"AnswerAboveTheTwoButtonsOfOneOption", ScoreBytes(0, 1) + Block("Q", {"a"}, "3", "1"), 7,
+        "ответ 3, а кнопок ответа было 2"},
     BadFile{"AnswerNotNumber", ScoreBytes(0, 1) + Block("Q", {"a"}, "x", "1"), 7, "«x»: здесь должно быть число"},
     BadFile{"RightAbove255", ScoreBytes(0, 1) + Block("Q", {"a"}, "0", "256"), 8, "«256»: здесь должно быть число от 0 до 255"},
     BadFile{"TrailingText", GoodTwo + "extra\r\n", 18, "ожидается «строка из 63"},

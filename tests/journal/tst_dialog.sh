@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The desktop entry's way in, on a private X display: ekzamo-journal started
-# with no arguments shows the folder dialog; the folder typed into it gets
-# journal.html, and the browser (a stand-in registered for HTML) is asked to
-# open it. Escape in the dialog ends it with status 0 and writes nothing.
+# with no arguments shows the folder dialog; the report on the folder typed
+# into it goes to the teacher's data folder, never into the class folder
+# (students can write there), and the browser (a stand-in registered for
+# HTML) is asked to open it. Escape in the dialog ends it with status 0 and
+# writes nothing.
 # Usage: tst_dialog.sh EKZAMO_JOURNAL SAMPLE_CLASS_FOLDER
 set -euo pipefail
 journal=$(realpath "$1")
@@ -44,6 +46,7 @@ export XDG_CURRENT_DESKTOP=X-Generic
 
 # The folder is typed, so its name is Latin; the students' names are not.
 cp -r "$2" "$scratch/class"
+report=$XDG_DATA_HOME/Ekzamo/ekzamo-journal/class.html
 
 dialog() {
     timeout 20 xdotool search --sync --onlyvisible --name 'Папка с результатами' 2>/dev/null | head -n 1
@@ -58,15 +61,17 @@ if window=$(dialog) && [ -n "$window" ]; then
     status=0
     wait "$program" || status=$?
     [ "$status" = 0 ] || fail "exit status $status: $(cat "$scratch/log")"
-    [ -s "$scratch/class/journal.html" ] || fail "no journal.html in the folder"
+    [ -s "$report" ] || fail "no report in the teacher's data folder"
+    [ "$(stat -c %a "$(dirname "$report")")" = 700 ] || fail "the teacher's report folder is open to others"
+    [ -z "$(find "$scratch/class" -newer "$scratch/log" -o -name '*.html')" ] || fail "the class folder was written"
     for _ in $(seq 50); do [ -s "$scratch/opened" ] && break; sleep 0.2; done
-    [ -s "$scratch/opened" ] && grep -q "class/journal.html" "$scratch/opened" \
+    [ -s "$scratch/opened" ] && grep -q "ekzamo-journal/class.html" "$scratch/opened" \
         || fail "the browser was not asked to open the report"
 else
     fail "no folder dialog within 20 s: $(cat "$scratch/log")"
 fi
 
-rm -f "$scratch/class/journal.html"
+rm -f "$report"
 "$journal" >"$scratch/log" 2>&1 &
 program=$!
 pids+=("$program")
@@ -75,7 +80,7 @@ if window=$(dialog) && [ -n "$window" ]; then
     status=0
     wait "$program" || status=$?
     [ "$status" = 0 ] || fail "Escape: exit status $status"
-    [ ! -e "$scratch/class/journal.html" ] || fail "Escape wrote a report"
+    [ ! -e "$report" ] || fail "Escape wrote a report"
 else
     fail "no folder dialog the second time"
 fi

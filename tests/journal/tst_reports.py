@@ -122,6 +122,32 @@ try:
                 fills.setdefault(cell.value, set()).add(cell.fill.fgColor.rgb)
         check(set(fills) == {0, 1}, "marks are 0 and 1: %s" % fills)
         check(not (fills.get(1, set()) & fills.get(0, set())), "right and wrong told apart by format: %s" % fills)
+
+        # Test names no sheet may bear as they are: an apostrophe at an end,
+        # a character that the cut at 31 would split, Excel's forbidden
+        # characters, names alike after the cut or but for case.
+        names = ["Тест 'Дроби'", "'кавычка", "a[b]:c*d?e\\f", "Ответы по разделу 😀 первому",
+                 "Ответы по разделу 😀 второму", "ДРОБИ", "дроби"]
+        hostile = os.path.join(work, "hostile")
+        for student in ["Иванов", "Петрова"]:
+            os.makedirs(os.path.join(hostile, student))
+            for name in names:
+                with open(os.path.join(hostile, student, name + ".out"), "wb") as f:
+                    f.write(results(3))
+        book_path = os.path.join(work, "hostile.xlsx")
+        run = subprocess.run([journal, "--html", os.path.join(work, "h.html"), "--xlsx", book_path, hostile],
+                             env=env, capture_output=True)
+        check(run.returncode == 0, "hostile names: exit %d: %s" % (run.returncode, run.stderr.decode()))
+        sheets = openpyxl.load_workbook(book_path).sheetnames if os.path.exists(book_path) else []
+        answers = [n for n in sheets if n.startswith("Ответы")]
+        check(len(answers) == len(names), "an answers sheet per test: %s" % sheets)
+        for n in sheets:
+            check(len(n.encode("utf-16-le")) // 2 <= 31, "at most 31 characters: %r" % n)
+            check(not set("[]:*?/\\") & set(n), "no forbidden character: %r" % n)
+            check(not n.startswith("'") and not n.endswith("'"), "no apostrophe at an end: %r" % n)
+            check("\ufffd" not in n, "no character cut in two: %r" % n)
+        check(len({n.casefold() for n in sheets}) == len(sheets), "unique regardless of case: %s" % sheets)
+        check("Ответы Тест 'Дроби" in sheets, "the name kept but for its last apostrophe: %s" % sheets)
 finally:
     shutil.rmtree(work)
 
