@@ -4,6 +4,7 @@
 // only the desktop entry's start (no PATH, in a graphical session) shows a
 // dialog. Output is UTF-8; file names are printed as found.
 #include "engine/Errors.h"
+#include "engine/Files.h"
 #include "journal/Cli.h"
 
 #include <csignal>
@@ -21,7 +22,7 @@ int main(int argc, char* argv[])
     try {
         args = ParseArgs(argc, argv);
         if (args.Help) {
-            std::cout << JournalMsg::Help;
+            std::cout << Format(JournalMsg::Help, std::to_string(MaxFileSize >> 20));
             return 0;
         }
         scale = ParseScale(args.Scale);

@@ -284,6 +284,7 @@ TEST_F(JournalTool, HelpExplainsTheLayouts)
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("9А/Иванов/algebra.out"), std::string::npos);
     EXPECT_NE(run.out.find("algebra/Иванов.out"), std::string::npos);
+    EXPECT_NE(run.out.find("больше 16 МиБ"), std::string::npos);
 }
 
 } // namespace
