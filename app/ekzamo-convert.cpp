@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // ekzamo-convert [--from FORMAT] [--to FORMAT] IN OUT: converts tests between
 // Ekzamo's files (Windows-1251) and Moodle's GIFT and Aiken (UTF-8). Notes
-// go to standard error as "FILE:LINE: text", UTF-8, file names as given.
+// go to standard error as "FILE:LINE: text", UTF-8, file names as given but
+// for control characters, escaped so that a note stays one line.
 #include "engine/Aiken.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "engine/Formats.h"
 #include "engine/Gift.h"
+#include "engine/Paths.h"
 #include "engine/TestFile.h"
 
 #include <algorithm>
@@ -226,11 +228,12 @@ void TConversion::PrintNotes()
     // Notes on the whole file (line 0) come last.
     std::stable_sort(notes_.begin(), notes_.end(),
         [](const TFormatNote& a, const TFormatNote& b) { return a.Line - 1 < b.Line - 1; });
+    const std::string name = EscapedPath(in_);
     for (const TFormatNote& note : notes_) {
         if (note.Line)
-            std::cerr << in_ << ':' << note.Line << ": " << note.Text << '\n';
+            std::cerr << name << ':' << note.Line << ": " << note.Text << '\n';
         else
-            std::cerr << in_ << ": " << note.Text << '\n';
+            std::cerr << name << ": " << note.Text << '\n';
     }
     notes_.clear();
 }

@@ -4,6 +4,7 @@
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
+#include "engine/Paths.h"
 #include "engine/TestReader.h"
 
 #include <algorithm>
@@ -269,5 +270,6 @@ std::string SummaryLine(const std::string& name, const TCheckReport& report)
 
 std::string WarningLine(const std::string& name, const TCheckWarning& warning)
 {
-    return name + ":" + N(static_cast<long long>(warning.Line)) + ": " + warning.Text;
+    // A newline in a file name would make one warning read as two.
+    return EscapedPath(name) + ":" + N(static_cast<long long>(warning.Line)) + ": " + warning.Text;
 }

@@ -239,6 +239,7 @@ TEST(CheckOutput, SummaryDeclinesItsWords)
 TEST(CheckOutput, WarningInTheCompilersForm)
 {
     EXPECT_EQ(WarningLine("dir/тест 1.txt", {42, "текст"}), "dir/тест 1.txt:42: текст");
+    EXPECT_EQ(WarningLine("dir/тест\n1.txt", {42, "текст"}), "dir/тест\\n1.txt:42: текст");
 }
 
 } // namespace

@@ -84,6 +84,9 @@ TEST_F(ConvertTool, WarningsExitOneInTheCompilersForm)
         + ":3: вопрос пропущен: это вопрос «верно/неверно», а преобразуются только вопросы с выбором одного "
           "правильного ответа\n");
     EXPECT_EQ(ReadBytes(tmp.Path("q.txt")), "Q1\r\n2\r\n1\r\na\r\nb\r\nQ3\r\n2\r\n1\r\nc\r\nd\r\n");
+    // A newline in the file's name does not split its note in two.
+    const Outcome named = Convert({Q(tmp.Write("q\n2.gift", "Q1{=a#верно ~b}\n")), Q(tmp.Path("q2.txt"))});
+    EXPECT_EQ(named.err, tmp.Path("q\\n2.gift") + ":1: отзыв к ответу отброшен: в Ekzamo отзывов нет\n");
 }
 
 TEST_F(ConvertTool, EkzamoFileSavedAsUtf8IsConvertedWithAWarning)
