@@ -25,6 +25,9 @@ struct TPlainQuestion {
 struct TFormatNote {
     std::size_t Line = 0;
     std::string Text;
+    // The title of the question the note is on, where the file gives one
+    // (GIFT's ::title::), for the teacher to find it by.
+    std::string Title = {};
 };
 
 struct TPlainTest {
