@@ -141,15 +141,73 @@ TEST_F(Editing, AMovedOptionTakesItsMarkWithItAndTheEndsStayPut)
 
 TEST_F(Editing, TypingInOneFieldIsOneStepAndAnotherFieldStartsAnother)
 {
-    doc.SetText(0, Fields::Wording, QStringLiteral("С"));
-    doc.SetText(0, Fields::Wording, QStringLiteral("Ст"));
-    doc.SetText(0, Fields::Wording, QStringLiteral("Сто"));
-    doc.SetText(0, 1, QStringLiteral("Рим"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Столица Франции?!"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Столица Франции?!!"));
+    doc.SetText(0, 1, QStringLiteral("Париж!"));
     EXPECT_EQ(doc.UndoStack()->count(), 2);
     doc.UndoStack()->undo();
     doc.UndoStack()->undo();
     EXPECT_EQ(Now(), Sample());
 }
+
+// Typing is undone as text editors undo it: a word, or what came before a
+// pause, or a run of deleting, at a time.
+struct TypingCase {
+    const char* Name;
+    // Each keystroke: milliseconds after the one before, and the text after it.
+    std::vector<std::pair<int, const char*>> Keys;
+    std::vector<const char*> Undone; // the text after each undo, to the start
+};
+
+class Typing : public ::testing::TestWithParam<TypingCase> {};
+
+TEST_P(Typing, EachUndoTakesBackOneStep)
+{
+    TTestDocument doc;
+    std::int64_t now = 0;
+    doc.SetClock([&now] { return now; });
+    doc.Reset({Q(QString(), {QStringLiteral("а"), QStringLiteral("б")}, 1)});
+    for (const auto& [after, text] : GetParam().Keys) {
+        now += after;
+        doc.SetText(0, Fields::Wording, QString::fromUtf8(text));
+    }
+    ASSERT_EQ(doc.UndoStack()->count(), int(GetParam().Undone.size())) << GetParam().Name;
+    for (const char* text : GetParam().Undone) {
+        doc.UndoStack()->undo();
+        EXPECT_EQ(doc.Questions()[0].Text, QString::fromUtf8(text)) << GetParam().Name;
+    }
+}
+
+std::vector<std::pair<int, const char*>> Typed(const char* text, int every = 100)
+{
+    static std::vector<std::string> prefixes;
+    prefixes.clear();
+    const QString all = QString::fromUtf8(text);
+    for (qsizetype i = 1; i <= all.size(); ++i)
+        prefixes.push_back(all.left(i).toStdString());
+    std::vector<std::pair<int, const char*>> keys;
+    for (const std::string& p : prefixes)
+        keys.emplace_back(every, p.c_str());
+    return keys;
+}
+
+TypingCase Words()
+{
+    return {"words", Typed("три слова подряд"), {"три слова ", "три ", ""}};
+}
+
+TypingCase Pause()
+{
+    return {"a pause in a word", {{100, "пау"}, {100, "паузa"}, {3000, "паузaх"}, {100, "паузaхх"}}, {"паузa", ""}};
+}
+
+TypingCase Deleting()
+{
+    return {"typing, then deleting, then typing elsewhere",
+        {{100, "кот"}, {100, "ко"}, {100, "к"}, {100, "!к"}}, {"к", "кот", ""}};
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, Typing, ::testing::Values(Words(), Pause(), Deleting()));
 
 TEST_F(Editing, MovesPastTheEndsAndEditsThatChangeNothingLeaveNoStep)
 {
@@ -250,7 +308,15 @@ TEST(WarningsAlone, ACleanTestHasNoneAndTheMarkerLineIsNoStrangeCharacter)
     const TBadCharacter bad = FirstBadCharacter(questions);
     EXPECT_EQ(bad.Question, 2);
     EXPECT_EQ(bad.Field, 2);
-    EXPECT_EQ(bad.Character, QStringLiteral("✓"));
+    EXPECT_EQ(bad.Spot.Character, QStringLiteral("✓"));
+}
+
+TEST(WarningsAlone, NotesAreListedInLineOrderWithTheirQuestionsTitles)
+{
+    const std::vector<TFormatNote> notes {{9, "второе", "Q2"}, {4, "первое", "Q1"}, {0, "о файле"}, {9, "третье"}};
+    EXPECT_EQ(NoteLines(notes, QStringLiteral("строка %1")),
+        QStringList({QStringLiteral("о файле"), QStringLiteral("строка 4 («Q1»): первое"),
+            QStringLiteral("строка 9 («Q2»): второе"), QStringLiteral("строка 9: третье")}));
 }
 
 TEST(WarningsAlone, The256thQuestionIsNamed)
