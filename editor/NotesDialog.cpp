@@ -6,6 +6,12 @@
 
 #include <QPushButton>
 
+namespace {
+
+constexpr qsizetype SaidNotes = 10;
+
+} // namespace
+
 TNotesDialog::TNotesDialog(const QString& summary, const QStringList& notes, QWidget* parent)
     : QDialog(parent)
     , ui(std::make_unique<Ui::TNotesDialog>())
@@ -16,7 +22,8 @@ TNotesDialog::TNotesDialog(const QString& summary, const QStringList& notes, QWi
     // Notes quote the file: plain text, as list items are.
     ui->Notes->addItems(notes);
     ui->Notes->setCurrentRow(0);
-    setAccessibleDescription(summary);
+    // Said when the window opens, as a message box's text is: the first few.
+    setAccessibleDescription((QStringList {summary} + notes.mid(0, SaidNotes)).join(u'\n'));
     connect(ui->Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     ui->Buttons->button(QDialogButtonBox::Ok)->setDefault(true);
 }

@@ -155,9 +155,14 @@ TEST_F(Editing, TypingInOneFieldIsOneStepAndAnotherFieldStartsAnother)
 struct TypingCase {
     const char* Name;
     // Each keystroke: milliseconds after the one before, and the text after it.
-    std::vector<std::pair<int, const char*>> Keys;
+    std::vector<std::pair<int, std::string>> Keys;
     std::vector<const char*> Undone; // the text after each undo, to the start
 };
+
+void PrintTo(const TypingCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class Typing : public ::testing::TestWithParam<TypingCase> {};
 
@@ -169,7 +174,7 @@ TEST_P(Typing, EachUndoTakesBackOneStep)
     doc.Reset({Q(QString(), {QStringLiteral("а"), QStringLiteral("б")}, 1)});
     for (const auto& [after, text] : GetParam().Keys) {
         now += after;
-        doc.SetText(0, Fields::Wording, QString::fromUtf8(text));
+        doc.SetText(0, Fields::Wording, QString::fromStdString(text));
     }
     ASSERT_EQ(doc.UndoStack()->count(), int(GetParam().Undone.size())) << GetParam().Name;
     for (const char* text : GetParam().Undone) {
@@ -178,16 +183,13 @@ TEST_P(Typing, EachUndoTakesBackOneStep)
     }
 }
 
-std::vector<std::pair<int, const char*>> Typed(const char* text, int every = 100)
+// A key a tenth of a second, each adding a character.
+std::vector<std::pair<int, std::string>> Typed(const char* text)
 {
-    static std::vector<std::string> prefixes;
-    prefixes.clear();
     const QString all = QString::fromUtf8(text);
+    std::vector<std::pair<int, std::string>> keys;
     for (qsizetype i = 1; i <= all.size(); ++i)
-        prefixes.push_back(all.left(i).toStdString());
-    std::vector<std::pair<int, const char*>> keys;
-    for (const std::string& p : prefixes)
-        keys.emplace_back(every, p.c_str());
+        keys.emplace_back(100, all.left(i).toStdString());
     return keys;
 }
 
