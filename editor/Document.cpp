@@ -22,6 +22,8 @@ struct TTyping {
     qsizetype At = 0;
     qsizetype Removed = 0;
     QString Inserted;
+    // The step this ends holds more than blanks.
+    bool Word = false;
 
     bool Deleting() const { return Inserted.isEmpty(); }
     qsizetype End() const { return At + Inserted.size(); }
@@ -36,12 +38,14 @@ TTyping Change(const QString& from, const QString& to, std::int64_t time)
     qsizetype tail = 0;
     while (tail < shorter - head && from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
         ++tail;
-    return {time, head, from.size() - head - tail, to.mid(head, to.size() - head - tail)};
+    const QString inserted = to.mid(head, to.size() - head - tail);
+    const bool word = std::any_of(inserted.begin(), inserted.end(), [](QChar c) { return !c.isSpace(); });
+    return {time, head, from.size() - head - tail, inserted, word};
 }
 
 // Whether `next` goes on with the typing that `last` ended, as text editors
 // group it: at the same place, the same way, with no pause, in one word
-// (a space ends a word's step, the next word starts a new one).
+// (the blanks after a word end its step, the next word starts a new one).
 bool GoesOn(const TTyping& last, const TTyping& next, const QString& text)
 {
     if (next.Time - last.Time >= TypingPause || (next.Removed > 0 && !next.Deleting()))
@@ -51,7 +55,7 @@ bool GoesOn(const TTyping& last, const TTyping& next, const QString& text)
     if (last.Deleting() || next.At != last.End())
         return false;
     const bool startsWord = !next.Inserted.front().isSpace() && next.At > 0 && text[next.At - 1].isSpace();
-    return !startsWord;
+    return !(startsWord && last.Word);
 }
 
 // Replaces a run of questions; typing in one field merges as GoesOn says.
@@ -90,7 +94,9 @@ public:
         if (!GoesOn(typing_, next->typing_, FieldText(next->after_[0], focusField_)))
             return false;
         after_ = next->after_;
+        const bool word = typing_.Word;
         typing_ = next->typing_;
+        typing_.Word = typing_.Word || word;
         return true;
     }
 

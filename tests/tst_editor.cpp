@@ -200,7 +200,8 @@ TypingCase Words()
 
 TypingCase Pause()
 {
-    return {"a pause in a word", {{100, "пау"}, {100, "паузa"}, {3000, "паузaх"}, {100, "паузaхх"}}, {"паузa", ""}};
+    return {"a pause in a word, and before a blank", {{100, "пау"}, {100, "пауза"}, {3000, "паузах"}, {100, "паузахх"},
+        {3000, "паузахх "}, {100, "паузахх и"}}, {"паузахх", "пауза", ""}};
 }
 
 TypingCase Deleting()
