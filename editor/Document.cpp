@@ -7,6 +7,7 @@
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "engine/TestFile.h"
+#include "engine/TestReader.h"
 
 #include <QByteArrayView>
 #include <QUndoCommand>
@@ -398,13 +399,17 @@ TTestForEditing ReadTestForEditing(const std::string& path)
     if (content.Items.empty() && !content.StopMessage.empty())
         fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
     test.LineCount = std::size_t(std::count(bytes.begin(), bytes.end(), '\n')) + (bytes.ends_with('\n') ? 0 : 1);
-    // The checker says why, as ekzamo-check would.
-    if (content.StopLine > 0) {
-        for (const TCheckWarning& warning : CheckTestBytes(bytes).Warnings)
-            if (warning.Line == content.StopLine) {
+    // The checker says why, as ekzamo-check would; it also knows a Ctrl-Z
+    // that ends the file before its end, which the reader takes as the end.
+    if (content.StopLine > 0 || bytes.find(CtrlZ) != std::string::npos) {
+        for (const TCheckWarning& warning : CheckTestBytes(bytes).Warnings) {
+            if (content.StopLine > 0 && warning.Line == content.StopLine && test.StopWarning.empty())
                 test.StopWarning = warning.Text;
-                break;
+            if (content.UnreadLine == 0 && warning.Text == CheckMsg::CtrlZEndsFile) {
+                test.Content.UnreadLine = warning.Line;
+                test.StopWarning = warning.Text;
             }
+        }
     }
     bytes = {};
     // A file that may be UTF-8 is decoded once the teacher says how.

@@ -126,6 +126,8 @@ struct TTestForEditing {
     bool Utf8 = false;
     std::vector<TEditQuestion> Questions; // decoded from Windows-1251 unless Utf8
     // Where the load stops, the checker's warning on that line: its cause.
+    // A Ctrl-Z that ends the file early is such a stop too, and sets the
+    // content's UnreadLine.
     std::string StopWarning;
     std::size_t LineCount = 0; // of the whole file
 };

@@ -310,7 +310,7 @@ void TEditorWindow::OpenFile(const std::string& path)
     if (content.UnreadLine > 0) {
         const QString cause = test.StopWarning.empty() ? StoppedCause.arg(QString::fromUtf8(content.StopMessage))
                                                        : QString::fromStdString(test.StopWarning);
-        note = StoppedNote.arg(content.StopLine)
+        note = StoppedNote.arg(content.StopLine > 0 ? content.StopLine : content.UnreadLine)
                    .arg(cause)
                    .arg(content.Items.size())
                    .arg(content.UnreadLine)
