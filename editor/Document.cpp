@@ -3,17 +3,63 @@
 
 #include "editor/Markers.h"
 #include "engine/Ansi.h"
+#include "engine/Check.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "engine/TestFile.h"
+#include "engine/TestReader.h"
 
 #include <QByteArrayView>
 #include <QUndoCommand>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
-// Replaces a run of questions; consecutive typing in one field is one step.
+// One keystroke's change of a field's text: `removed` characters at `at`
+// replaced with `inserted`.
+struct TTyping {
+    std::int64_t Time = 0;
+    qsizetype At = 0;
+    qsizetype Removed = 0;
+    QString Inserted;
+    // The step this ends holds more than blanks.
+    bool Word = false;
+
+    bool Deleting() const { return Inserted.isEmpty(); }
+    qsizetype End() const { return At + Inserted.size(); }
+};
+
+TTyping Change(const QString& from, const QString& to, std::int64_t time)
+{
+    qsizetype head = 0;
+    const qsizetype shorter = std::min(from.size(), to.size());
+    while (head < shorter && from[head] == to[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && from[from.size() - 1 - tail] == to[to.size() - 1 - tail])
+        ++tail;
+    const QString inserted = to.mid(head, to.size() - head - tail);
+    const bool word = std::any_of(inserted.begin(), inserted.end(), [](QChar c) { return !c.isSpace(); });
+    return {time, head, from.size() - head - tail, inserted, word};
+}
+
+// Whether `next` goes on with the typing that `last` ended, as text editors
+// group it: at the same place, the same way, with no pause, in one word
+// (the blanks after a word end its step, the next word starts a new one).
+bool GoesOn(const TTyping& last, const TTyping& next, const QString& text)
+{
+    if (next.Time - last.Time >= TypingPause || (next.Removed > 0 && !next.Deleting()))
+        return false;
+    if (next.Deleting())
+        return last.Deleting() && (next.At == last.At || next.At + next.Removed == last.At);
+    if (last.Deleting() || next.At != last.End())
+        return false;
+    const bool startsWord = !next.Inserted.front().isSpace() && next.At > 0 && text[next.At - 1].isSpace();
+    return !(startsWord && last.Word);
+}
+
+// Replaces a run of questions; typing in one field merges as GoesOn says.
 class TReplaceCommand : public QUndoCommand {
 public:
     TReplaceCommand(TTestDocument* document, int at, std::vector<TEditQuestion> before,
@@ -29,21 +75,38 @@ public:
     {
     }
 
+    void SetTyping(const TTyping& typing) { typing_ = typing; }
+
     void redo() override { document_->Apply(at_, int(before_.size()), after_, focusQuestion_, focusField_); }
-    void undo() override { document_->Apply(at_, int(after_.size()), before_, focusQuestion_, focusField_); }
+    void undo() override
+    {
+        // Typing after an undo is a step of its own.
+        open_ = false;
+        document_->Apply(at_, int(after_.size()), before_, focusQuestion_, focusField_);
+    }
     int id() const override { return mergeKey_ < 0 ? -1 : 1; }
 
     bool mergeWith(const QUndoCommand* other) override
     {
         const auto* next = static_cast<const TReplaceCommand*>(other);
-        if (next->mergeKey_ != mergeKey_ || next->at_ != at_ || next->focusField_ != focusField_
+        if (!open_ || next->mergeKey_ != mergeKey_ || next->at_ != at_ || next->focusField_ != focusField_
             || next->before_.size() != 1 || after_.size() != 1)
             return false;
+        if (!GoesOn(typing_, next->typing_, FieldText(next->after_[0], focusField_)))
+            return false;
         after_ = next->after_;
+        const bool word = typing_.Word;
+        typing_ = next->typing_;
+        typing_.Word = typing_.Word || word;
         return true;
     }
 
 private:
+    static const QString& FieldText(const TEditQuestion& q, int field)
+    {
+        return field == Fields::Wording ? q.Text : q.Options[field - 1];
+    }
+
     TTestDocument* document_;
     int at_;
     std::vector<TEditQuestion> before_;
@@ -51,6 +114,8 @@ private:
     int focusQuestion_;
     int focusField_;
     int mergeKey_;
+    TTyping typing_;
+    bool open_ = true;
 };
 
 // Undo step names, as the Edit menu shows them.
@@ -71,7 +136,6 @@ const QString CannotOpen = QStringLiteral("Не удалось открыть «
 const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
 const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
                                         "не прочитав ни одного вопроса");
-const QString TooLong = QStringLiteral("в вопросе %1 строка длиннее %2 знаков: такой текст не покажет ни одно окно");
 
 // Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
 bool LooksUtf8(const std::string& bytes)
@@ -79,6 +143,12 @@ bool LooksUtf8(const std::string& bytes)
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return false;
     return QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8();
+}
+
+void CheckLineLengths(const std::string& path, const TTestContent& content, bool utf8)
+{
+    if (const std::size_t k = FirstTooLong(content.Items, utf8))
+        throw EError(CannotOpen.arg(FromNativePath(path), TooLongMessage(k)).toStdString());
 }
 
 } // namespace
@@ -90,6 +160,10 @@ TEditQuestion NewQuestion()
 
 TTestDocument::TTestDocument(QObject* parent)
     : QObject(parent)
+    , clock_([] {
+        return std::int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch()).count());
+    })
 {
 }
 
@@ -122,11 +196,15 @@ void TTestDocument::Apply(int at, int count, const std::vector<TEditQuestion>& w
 void TTestDocument::SetText(int question, int field, const QString& text)
 {
     TEditQuestion q = questions_[std::size_t(question)];
-    if (field == Fields::Wording)
-        q.Text = text;
-    else
-        q.Options[field - 1] = text;
-    Replace(question, 1, {q}, Typing, question, field, TypingKey);
+    QString& shown = field == Fields::Wording ? q.Text : q.Options[field - 1];
+    if (shown == text)
+        return;
+    const TTyping typing = Change(shown, text, clock_());
+    shown = text;
+    auto* step = new TReplaceCommand(this, question, {questions_[std::size_t(question)]}, {q}, Typing, question,
+        field, TypingKey);
+    step->SetTyping(typing);
+    undo_.push(step);
 }
 
 void TTestDocument::SetCorrect(int question, int option)
@@ -254,20 +332,51 @@ std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool u
     return questions;
 }
 
+TBadSpot BadCharacterIn(const QString& edit)
+{
+    // The marker's low line is no character of the file: looked past.
+    for (qsizetype from = 0;;) {
+        const qsizetype at = FirstNonAnsi(QStringView(edit).mid(from));
+        if (at < 0)
+            return {};
+        if (edit[from + at] != MarkerLine) {
+            const qsizetype length = edit[from + at].isHighSurrogate() && from + at + 1 < edit.size() ? 2 : 1;
+            return {from + at, edit.mid(from + at, length)};
+        }
+        from += at + 1;
+    }
+}
+
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
 {
     for (std::size_t k = 0; k < questions.size(); ++k) {
         const TEditQuestion& q = questions[k];
         for (int field = 0; field <= q.Options.size(); ++field) {
-            const QString marked = MarkedFromEdit(field == 0 ? q.Text : q.Options[field - 1]);
-            const qsizetype at = FirstNonAnsi(marked);
-            if (at >= 0) {
-                const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
-                return {int(k), field, marked.mid(at, length)};
-            }
+            const TBadSpot spot = BadCharacterIn(field == 0 ? q.Text : q.Options[field - 1]);
+            if (spot.At >= 0)
+                return {int(k), field, spot};
         }
     }
     return {};
+}
+
+QString TooLongMessage(std::size_t question)
+{
+    return QString::fromUtf8(Format(TestFileMsg::LineTooLong, std::to_string(question), std::to_string(LineLimit)));
+}
+
+bool TooLongForFile(const QString& edit)
+{
+    // '&' doubled at most doubles a text: most need no look.
+    if (edit.size() * 2 <= qsizetype(LineLimit))
+        return false;
+    return LineTooLong(MarkedFromEdit(edit).toUtf8().toStdString(), true);
+}
+
+std::vector<TEditQuestion> DecodeForEditing(const std::string& path, const TTestContent& content, bool utf8)
+{
+    CheckLineLengths(path, content, utf8);
+    return FromItems(content.Items, utf8);
 }
 
 TTestForEditing ReadTestForEditing(const std::string& path)
@@ -286,19 +395,27 @@ TTestForEditing ReadTestForEditing(const std::string& path)
     TTestForEditing test;
     test.Utf8 = LooksUtf8(bytes);
     test.Content = ReadTestContent(bytes);
-    bytes = {};
     const TTestContent& content = test.Content;
     if (content.Items.empty() && !content.StopMessage.empty())
         fail(NotATest.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)));
-    for (std::size_t k = 0; k < content.Items.size(); ++k) {
-        const TTestItem& item = content.Items[k];
-        const bool tooLong = item.Text.size() > LineLimit
-            || std::any_of(item.Options.begin(), item.Options.end(),
-                [](const std::string& option) { return option.size() > LineLimit; });
-        if (tooLong)
-            fail(TooLong.arg(k + 1).arg(LineLimit));
+    test.LineCount = std::size_t(std::count(bytes.begin(), bytes.end(), '\n')) + (bytes.ends_with('\n') ? 0 : 1);
+    // The checker says why, as ekzamo-check would; it also knows a Ctrl-Z
+    // that ends the file before its end, which the reader takes as the end.
+    if (content.StopLine > 0 || bytes.find(CtrlZ) != std::string::npos) {
+        for (const TCheckWarning& warning : CheckTestBytes(bytes).Warnings) {
+            if (content.StopLine > 0 && warning.Line == content.StopLine && test.StopWarning.empty())
+                test.StopWarning = warning.Text;
+            if (content.UnreadLine == 0 && warning.Text == CheckMsg::CtrlZEndsFile) {
+                test.Content.UnreadLine = warning.Line;
+                test.StopWarning = warning.Text;
+            }
+        }
     }
+    bytes = {};
+    // A file that may be UTF-8 is decoded once the teacher says how.
     if (!test.Utf8)
-        test.Questions = FromItems(content.Items, false);
+        test.Questions = DecodeForEditing(path, content, false);
+    else
+        CheckLineLengths(path, content, true);
     return test;
 }

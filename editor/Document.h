@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <QUndoStack>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,9 @@ public:
     // A new content with no history, as just opened or saved.
     void Reset(std::vector<TEditQuestion> questions);
 
+    // Typing in one field is undone a word at a time: a step ends where a
+    // new word begins, after a pause, or where the cursor jumps or typing
+    // turns to deleting.
     void SetText(int question, int field, const QString& text);
     void SetCorrect(int question, int option);
     void AddOption(int question, int after);
@@ -67,6 +72,9 @@ public:
     // Applied by the undo steps; not for direct use.
     void Apply(int at, int count, const std::vector<TEditQuestion>& with, int focusQuestion, int focusField);
 
+    // The clock that times pauses in typing, in milliseconds; tests set their own.
+    void SetClock(std::function<std::int64_t()> now) { clock_ = std::move(now); }
+
 signals:
     // `removed` questions from `at` were replaced by `inserted` others.
     void Changed(int at, int removed, int inserted);
@@ -75,24 +83,40 @@ signals:
 
 private:
     std::vector<TEditQuestion> questions_;
+    std::function<std::int64_t()> clock_;
     QUndoStack undo_;
 };
+
+// A pause this long ends a step of typing.
+inline constexpr std::int64_t TypingPause = 1000; // ms
 
 // The engine's items from the editor's questions, and back. Texts are
 // decoded from Windows-1251, or from UTF-8 when `utf8`.
 std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions);
 std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool utf8);
 
+// The first character of a text in the editor's form that Windows-1251
+// cannot hold: where it is in the text (-1 when there is none) and the
+// character itself, one or two code units.
+struct TBadSpot {
+    qsizetype At = -1;
+    QString Character;
+};
+TBadSpot BadCharacterIn(const QString& edit);
+
 // The first character of the questions that Windows-1251 cannot hold.
 struct TBadCharacter {
     int Question = -1; // from 0; -1 when there is none
     int Field = Fields::Wording;
-    QString Character;
+    TBadSpot Spot;
 };
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions);
 
-// The longest line a field edits; a file may hold longer ones.
-inline constexpr int LineLimit = 32767;
+// Whether a text in the editor's form would make too long a line of the
+// file, by the test file's own rule.
+bool TooLongForFile(const QString& edit);
+// Why a question, numbered from 1, is too long for the file.
+QString TooLongMessage(std::size_t question);
 
 // A test file read for editing: as the program reads it, and its questions
 // in the editor's form, unless the file is valid UTF-8 beyond ASCII: how to
@@ -101,7 +125,15 @@ struct TTestForEditing {
     TTestContent Content;
     bool Utf8 = false;
     std::vector<TEditQuestion> Questions; // decoded from Windows-1251 unless Utf8
+    // Where the load stops, the checker's warning on that line: its cause.
+    // A Ctrl-Z that ends the file early is such a stop too, and sets the
+    // content's UnreadLine.
+    std::string StopWarning;
+    std::size_t LineCount = 0; // of the whole file
 };
 // Reads and checks a test file to edit. Raises EError saying why the file
 // cannot be edited: unreadable, not text, not a test, too long a line.
 TTestForEditing ReadTestForEditing(const std::string& path);
+// A test read for editing decoded as the teacher chose; raises EError, as
+// ReadTestForEditing does, when a line is too long read so.
+std::vector<TEditQuestion> DecodeForEditing(const std::string& path, const TTestContent& content, bool utf8);

@@ -2,6 +2,7 @@
 #include "editor/EditorWindow.h"
 
 #include "editor/Markers.h"
+#include "editor/NotesDialog.h"
 #include "editor/PrintOptions.h"
 #include "editor/Sheet.h"
 #include "engine/Aiken.h"
@@ -19,18 +20,19 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSettings>
+#include <QValidator>
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-const QString AppTitle = QStringLiteral("Ekzamo — редактор тестов");
 const QString Untitled = QStringLiteral("Новый тест");
 const QString TestFilter = QStringLiteral("Тесты Ekzamo (*.txt);;Все файлы (*)");
 const QString GiftFilter = QStringLiteral("GIFT (*.gift *.txt);;Все файлы (*)");
@@ -38,11 +40,11 @@ const QString AikenFilter = QStringLiteral("Aiken (*.txt);;Все файлы (*)
 const QString ImportTitle = QStringLiteral("Импорт теста");
 const QString ExportTitle = QStringLiteral("Экспорт теста");
 const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
-const QString ImportNotes = QStringLiteral("Импортировано вопросов: %1. Замечания:\n%2");
+const QString ImportNotes = QStringLiteral("Импортировано вопросов: %1. Замечания (%2):");
 const QString ImportNote = QStringLiteral("Импорт из «%1»:\n%2");
-const QString ExportNotes = QStringLiteral("Тест экспортирован с замечаниями:\n%1");
-const QString QuestionNote = QStringLiteral("вопрос %1: %2");
-const QString LineNote = QStringLiteral("строка %1: %2");
+const QString ExportNotes = QStringLiteral("Тест экспортирован с замечаниями (%1):");
+const QString QuestionNote = QStringLiteral("вопрос %1");
+const QString LineNote = QStringLiteral("строка %1");
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
 const QString ListEmptyWording = QStringLiteral("(нет текста)");
 const QString RightName = QStringLiteral("Вариант %1 — правильный ответ");
@@ -54,16 +56,33 @@ const QString AskUtf8 = QStringLiteral(
     "Файл «%1» записан в кодировке UTF-8, а тесты Ekzamo пишутся в Windows-1251.\n"
     "Открыть его как UTF-8? Сохранён он будет в Windows-1251.\n"
     "«Нет» откроет его так, как его прочтёт программа.");
-const QString StoppedNote = QStringLiteral("Файл прочитан до строки %1: там загрузка теста в программе прервётся "
-                                           "с ошибкой «%2». Открыто вопросов: %3. Файл не будет перезаписан, "
-                                           "пока вы его не сохраните.");
+const QString StoppedNote = QStringLiteral("Файл прочитан до строки %1: %2. Открыто вопросов: %3; строки %4–%5 "
+                                           "не открыты. Файл не будет перезаписан, пока вы его не сохраните, а перед "
+                                           "сохранением в этот же файл редактор спросит, как быть с ними.");
+const QString StoppedCause = QStringLiteral("там загрузка теста в программе прервётся с ошибкой «%1»");
+const QString TooManyNote = QStringLiteral("Файл прочитан весь, открыто вопросов: %1. Но программа читает не больше "
+                                           "255 вопросов: на 256-м (строка %2) её загрузка прервётся с ошибкой «%3», "
+                                           "и вопросы после 255-го она не покажет.");
+const QString AskDropUnread = QStringLiteral("Файл «%1» открыт не весь: строки %2–%3 (там, где загрузка теста "
+                                             "прерывается, и после) в редакторе не показаны. Если сохранить тест "
+                                             "в этот файл, они пропадут.\n\nСохранить тест под другим именем?");
+const QString SaveElsewhere = QStringLiteral("Сохранить &как...");
+const QString Overwrite = QStringLiteral("&Перезаписать");
+const QString CancelText = QStringLiteral("Отмена");
+const QString TooLongTyped = QStringLiteral("Строка файла теста не может быть длиннее %1 знаков (каждый «&» "
+                                            "записывается дважды)");
 const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
                                         "Windows-1251. Замените его.");
+const QString NotSavedTooLong = QStringLiteral("Тест не сохранён: %1.");
 const QString PutCursorInOption = QStringLiteral("Поставьте курсор в вариант ответа, который нужно отметить");
 const QString RecentEmpty = QStringLiteral("(пусто)");
 const QString RecentKey = QStringLiteral("recentFiles");
 const QString BadFieldStyle = QStringLiteral("QLineEdit { background: #ffd8d8; }");
 const QString BadFieldTip = QStringLiteral("Символ «%1» нельзя записать в Windows-1251");
+
+// The keys of the window's Undo and Redo, the same on every desktop.
+const QKeySequence UndoKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+const QKeySequence RedoKeys[] = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
 
 constexpr int MaxOptions = 255;
 constexpr int RecentCount = 8;
@@ -97,16 +116,9 @@ QString ListLabel(int index, const TEditQuestion& q)
 // Shows the character a field cannot save, or nothing.
 void MarkBadCharacter(QLineEdit* field, const QString& text)
 {
-    const QString marked = MarkedFromEdit(text);
-    const qsizetype at = FirstNonAnsi(marked);
-    if (at < 0) {
-        field->setStyleSheet(QString());
-        field->setToolTip(QString());
-        return;
-    }
-    const qsizetype length = marked[at].isHighSurrogate() && at + 1 < marked.size() ? 2 : 1;
-    field->setStyleSheet(BadFieldStyle);
-    field->setToolTip(BadFieldTip.arg(marked.mid(at, length)));
+    const TBadSpot bad = BadCharacterIn(text);
+    field->setStyleSheet(bad.At < 0 ? QString() : BadFieldStyle);
+    field->setToolTip(bad.At < 0 ? QString() : BadFieldTip.arg(bad.Character));
 }
 
 // The window's own Undo and Redo, not those of the line edit with the focus.
@@ -118,13 +130,30 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::ShortcutOverride) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+            const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
+            const auto same = [&keys](const QKeySequence& k) { return k == keys; };
+            if (std::any_of(std::begin(UndoKeys), std::end(UndoKeys), same)
+                || std::any_of(std::begin(RedoKeys), std::end(RedoKeys), same))
                 return true;
         }
         return QObject::eventFilter(watched, event);
     }
 };
+
+// A field takes no edit that would make too long a line of the file.
+class TLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override { return TooLongForFile(input) ? Invalid : Acceptable; }
+};
+
+// Makes one of the window's fields: its own undo is the window's, and it
+// holds no more than a line of the file.
+void SetUpField(QLineEdit* field)
+{
+    field->installEventFilter(new TUndoKeys(field));
+    field->setValidator(new TLineValidator(field));
+}
 
 } // namespace
 
@@ -140,14 +169,18 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     ui->TopSplitter->setStretchFactor(1, 2);
     ui->MainSplitter->setStretchFactor(0, 3);
     ui->MainSplitter->setStretchFactor(1, 1);
-    ui->Wording->installEventFilter(new TUndoKeys(this));
+    SetUpField(ui->Wording);
+    // The counts stay when a menu's status tips come and go.
+    summary_ = new QLabel(ui->StatusBar);
+    summary_->setObjectName(QStringLiteral("Summary"));
+    ui->StatusBar->addWidget(summary_);
 
     QAction* undo = document_.UndoStack()->createUndoAction(this, QStringLiteral("&Отменить"));
     undo->setObjectName(QStringLiteral("ActionUndo"));
-    undo->setShortcuts(QKeySequence::Undo);
+    undo->setShortcuts({std::begin(UndoKeys), std::end(UndoKeys)});
     QAction* redo = document_.UndoStack()->createRedoAction(this, QStringLiteral("Пов&торить"));
     redo->setObjectName(QStringLiteral("ActionRedo"));
-    redo->setShortcuts(QKeySequence::Redo);
+    redo->setShortcuts({std::begin(RedoKeys), std::end(RedoKeys)});
     QAction* first = ui->MenuEdit->actions().value(0);
     ui->MenuEdit->insertAction(first, undo);
     ui->MenuEdit->insertAction(first, redo);
@@ -156,25 +189,28 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     // The shortcuts are given as keys, not as a form's text: text is parsed
     // through the installed translation of every key's name, which cost the
     // window's start 3 million instructions for these fifteen.
-    const std::pair<QAction*, QKeyCombination> shortcuts[] = {
-        {ui->ActionNew, Qt::CTRL | Qt::Key_N},
-        {ui->ActionOpen, Qt::CTRL | Qt::Key_O},
-        {ui->ActionSave, Qt::CTRL | Qt::Key_S},
-        {ui->ActionSaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S},
-        {ui->ActionPrint, Qt::CTRL | Qt::Key_P},
-        {ui->ActionQuit, Qt::CTRL | Qt::Key_Q},
-        {ui->ActionAddQuestion, Qt::CTRL | Qt::Key_Return},
-        {ui->ActionDuplicate, Qt::CTRL | Qt::Key_D},
-        {ui->ActionRemoveQuestion, Qt::CTRL | Qt::SHIFT | Qt::Key_Delete},
-        {ui->ActionMoveUp, Qt::CTRL | Qt::SHIFT | Qt::Key_Up},
-        {ui->ActionMoveDown, Qt::CTRL | Qt::SHIFT | Qt::Key_Down},
-        {ui->ActionAddOption, Qt::CTRL | Qt::SHIFT | Qt::Key_Return},
-        {ui->ActionOptionUp, Qt::ALT | Qt::SHIFT | Qt::Key_Up},
-        {ui->ActionOptionDown, Qt::ALT | Qt::SHIFT | Qt::Key_Down},
-        {ui->ActionMarkRight, Qt::CTRL | Qt::Key_R},
+    const std::pair<QAction*, std::vector<QKeyCombination>> shortcuts[] = {
+        {ui->ActionNew, {Qt::CTRL | Qt::Key_N}},
+        {ui->ActionOpen, {Qt::CTRL | Qt::Key_O}},
+        {ui->ActionSave, {Qt::CTRL | Qt::Key_S}},
+        {ui->ActionSaveAs, {Qt::CTRL | Qt::SHIFT | Qt::Key_S}},
+        {ui->ActionPrint, {Qt::CTRL | Qt::Key_P}},
+        {ui->ActionQuit, {Qt::CTRL | Qt::Key_Q}},
+        {ui->ActionAddQuestion, {Qt::CTRL | Qt::Key_Return}},
+        {ui->ActionDuplicate, {Qt::CTRL | Qt::Key_D}},
+        {ui->ActionRemoveQuestion, {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete}},
+        {ui->ActionMoveUp, {Qt::CTRL | Qt::SHIFT | Qt::Key_Up}},
+        {ui->ActionMoveDown, {Qt::CTRL | Qt::SHIFT | Qt::Key_Down}},
+        {ui->ActionAddOption, {Qt::CTRL | Qt::SHIFT | Qt::Key_Return}},
+        {ui->ActionRemoveOption, {Qt::ALT | Qt::Key_Delete}},
+        // Alt+Shift+Up and Down are the window manager's on many desktops
+        // (openbox's own configuration among them): kept as the second keys.
+        {ui->ActionOptionUp, {Qt::ALT | Qt::Key_Up, Qt::ALT | Qt::SHIFT | Qt::Key_Up}},
+        {ui->ActionOptionDown, {Qt::ALT | Qt::Key_Down, Qt::ALT | Qt::SHIFT | Qt::Key_Down}},
+        {ui->ActionMarkRight, {Qt::CTRL | Qt::Key_R}},
     };
     for (const auto& [action, keys] : shortcuts)
-        action->setShortcut(QKeySequence(keys));
+        action->setShortcuts(QList<QKeySequence>(keys.begin(), keys.end()));
 
     warningTimer_.setSingleShot(true);
     warningTimer_.setInterval(WarningPause);
@@ -218,17 +254,27 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     connect(&document_, &TTestDocument::Changed, this, &TEditorWindow::DocumentChanged);
     connect(&document_, &TTestDocument::Focus, this, &TEditorWindow::DocumentFocus);
     connect(document_.UndoStack(), &QUndoStack::cleanChanged, this, &TEditorWindow::UpdateTitle);
+    connect(qApp, &QApplication::focusChanged, this, &TEditorWindow::FocusChanged);
+    connect(ui->Wording, &QLineEdit::inputRejected, this, &TEditorWindow::FieldTooLong);
 
     SetContent({NewQuestion()}, {}, {});
     ui->Wording->setFocus();
 }
 
-TEditorWindow::~TEditorWindow() = default;
+TEditorWindow::~TEditorWindow()
+{
+    // The members go before the window: the undo stack says it is clean as
+    // it goes, and the fields give up the focus, with nothing left to hear.
+    document_.UndoStack()->disconnect(this);
+    document_.disconnect(this);
+    qApp->disconnect(this);
+}
 
 void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note)
 {
     path_ = path;
     note_ = note;
+    unreadFrom_ = 0;
     // The first question is current as the list is filled, so that its
     // option rows are made once, not removed and made again.
     current_ = questions.empty() ? -1 : 0;
@@ -246,7 +292,7 @@ void TEditorWindow::OpenFile(const std::string& path)
     bool utf8 = false;
     if (test.Utf8) {
         const QString name = QFileInfo(FromNativePath(path)).fileName();
-        QMessageBox ask(QMessageBox::Question, AppTitle, AskUtf8.arg(name),
+        QMessageBox ask(QMessageBox::Question, ApplicationTitle(), AskUtf8.arg(name),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
         ask.setTextFormat(Qt::PlainText); // a file's name is data
         ask.setAccessibleDescription(ask.text());
@@ -255,31 +301,52 @@ void TEditorWindow::OpenFile(const std::string& path)
         if (reply == QMessageBox::Cancel)
             return;
         utf8 = reply == QMessageBox::Yes;
-        test.Questions = FromItems(test.Content.Items, utf8);
+        test.Questions = DecodeForEditing(path, test.Content, utf8);
     }
     const TTestContent& content = test.Content;
     QString note;
-    if (!content.StopMessage.empty())
-        note = StoppedNote.arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage)).arg(content.Items.size());
+    QString message;
+    const std::size_t lastLine = std::max(test.LineCount, content.UnreadLine);
+    if (content.UnreadLine > 0) {
+        const QString cause = test.StopWarning.empty() ? StoppedCause.arg(QString::fromUtf8(content.StopMessage))
+                                                       : QString::fromStdString(test.StopWarning);
+        note = StoppedNote.arg(content.StopLine > 0 ? content.StopLine : content.UnreadLine)
+                   .arg(cause)
+                   .arg(content.Items.size())
+                   .arg(content.UnreadLine)
+                   .arg(lastLine);
+        message = note;
+    } else if (!content.StopMessage.empty()) {
+        // Read whole: the warnings name the 256th question.
+        message = TooManyNote.arg(content.Items.size()).arg(content.StopLine).arg(QString::fromUtf8(content.StopMessage));
+    }
     SetContent(std::move(test.Questions), path, note);
+    unreadFrom_ = content.UnreadLine;
+    fileLines_ = lastLine;
     if (utf8) // saved in Windows-1251 only when the teacher saves
         document_.UndoStack()->resetClean();
     UpdateTitle();
     AddRecent(path);
-    if (!note.isEmpty())
-        ShowMessage(note);
+    if (!message.isEmpty())
+        ShowMessage(message);
 }
 
 void TEditorWindow::SaveFile(const std::string& path)
 {
     const TBadCharacter bad = FirstBadCharacter(document_.Questions());
     if (bad.Question >= 0) {
-        SelectField(bad.Question, bad.Field);
-        throw EError(NotSaved.arg(bad.Character).arg(bad.Question + 1).toStdString());
+        SelectField(bad.Question, bad.Field, bad.Spot.At, bad.Spot.Character.size());
+        throw EError(NotSaved.arg(bad.Spot.Character).arg(bad.Question + 1).toStdString());
     }
-    SaveTestFile(path, ToItems(document_.Questions()));
+    const std::vector<TTestItem> items = ToItems(document_.Questions());
+    if (const std::size_t k = FirstTooLong(items)) {
+        SelectField(int(k) - 1, Fields::Wording);
+        throw EError(NotSavedTooLong.arg(TooLongMessage(k)).toStdString());
+    }
+    SaveTestFile(path, items);
     path_ = path;
     note_.clear();
+    unreadFrom_ = 0;
     document_.UndoStack()->setClean();
     AddRecent(path);
     UpdateTitle();
@@ -305,12 +372,14 @@ void TEditorWindow::UpdateWarnings()
             item->setFlags(Qt::NoItemFlags);
             item->setData(Qt::UserRole, -1);
         }
-        ui->StatusBar->showMessage(Summary.arg(document_.Count()).arg(warnings_.size()));
+        summary_->setText(Summary.arg(document_.Count()).arg(warnings_.size() + (note_.isEmpty() ? 0 : 1)));
     });
 }
 
-void TEditorWindow::SelectField(int question, int field)
+void TEditorWindow::SelectField(int question, int field, qsizetype at, qsizetype length)
 {
+    if (question != current_)
+        lastOption_ = 0;
     current_ = question;
     {
         const QSignalBlocker block(ui->QuestionList);
@@ -329,6 +398,8 @@ void TEditorWindow::SelectField(int question, int field)
         target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().Text;
     if (target != QApplication::focusWidget())
         target->setFocus();
+    if (auto* text = qobject_cast<QLineEdit*>(target); text && at >= 0)
+        text->setSelection(int(at), int(length));
 }
 
 void TEditorWindow::ShowQuestion()
@@ -376,13 +447,13 @@ void TEditorWindow::BuildRows(int count)
         row.Text = new QLineEdit(ui->OptionsPanel);
         row.Text->setObjectName(QStringLiteral("Option%1").arg(option));
         row.Text->setAccessibleName(OptionName.arg(option));
-        row.Text->setMaxLength(LineLimit);
-        row.Text->installEventFilter(new TUndoKeys(row.Text));
+        SetUpField(row.Text);
         grid->addWidget(row.Right, option - 1, 0);
         grid->addWidget(row.Text, option - 1, 1);
         connect(row.Right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
         connect(row.Text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
         connect(row.Text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
+        connect(row.Text, &QLineEdit::inputRejected, this, &TEditorWindow::FieldTooLong);
         rows_.push_back(row);
         row.Right->show();
         row.Text->show();
@@ -435,7 +506,7 @@ void TEditorWindow::DocumentFocus(int question, int field)
 void TEditorWindow::UpdateTitle()
 {
     const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
-    setWindowTitle(name + QStringLiteral("[*] — ") + AppTitle);
+    setWindowTitle(name + QStringLiteral("[*] — ") + ApplicationTitle());
     setWindowModified(!document_.UndoStack()->isClean());
 }
 
@@ -467,7 +538,29 @@ int TEditorWindow::FocusedOption() const
     for (std::size_t k = 0; k < rows_.size(); ++k)
         if (focus == rows_[k].Text || focus == rows_[k].Right)
             return int(k) + 1;
-    return 0;
+    // A button clicked or reached by Tab acts where the cursor was.
+    const bool onButton = focus == ui->AddOption || focus == ui->RemoveOption || focus == ui->OptionUp
+        || focus == ui->OptionDown;
+    return onButton && lastOption_ <= int(rows_.size()) ? lastOption_ : 0;
+}
+
+void TEditorWindow::FocusChanged(QWidget*, QWidget* now)
+{
+    if (now == ui->Wording)
+        lastOption_ = 0;
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        if (now == rows_[k].Text || now == rows_[k].Right)
+            lastOption_ = int(k) + 1;
+}
+
+void TEditorWindow::FieldTooLong()
+{
+    ui->StatusBar->showMessage(TooLongTyped.arg(LineLimit), 5000);
+}
+
+bool TEditorWindow::DropsUnread(const std::string& path) const
+{
+    return unreadFrom_ > 0 && QFileInfo(FromNativePath(path)) == QFileInfo(FromNativePath(path_));
 }
 
 bool TEditorWindow::MaybeSave()
@@ -475,7 +568,7 @@ bool TEditorWindow::MaybeSave()
     if (document_.UndoStack()->isClean())
         return true;
     const QString name = path_.empty() ? Untitled : QFileInfo(FromNativePath(path_)).fileName();
-    QMessageBox ask(QMessageBox::Warning, AppTitle, AskSave.arg(name),
+    QMessageBox ask(QMessageBox::Warning, ApplicationTitle(), AskSave.arg(name),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     ask.setTextFormat(Qt::PlainText); // a file's name is data
     ask.setAccessibleDescription(ask.text());
@@ -493,18 +586,39 @@ bool TEditorWindow::MaybeSave()
 bool TEditorWindow::Save(bool choose)
 {
     std::string path = path_;
-    if (choose || path.empty()) {
-        QFileDialog dialog(this, QStringLiteral("Сохранить тест"));
-        dialog.setObjectName(QStringLiteral("SaveDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(TestFilter);
-        dialog.setDefaultSuffix(QStringLiteral("txt"));
-        if (!path.empty())
-            dialog.selectFile(FromNativePath(path));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    for (;;) {
+        if (choose || path.empty()) {
+            QFileDialog dialog(this, QStringLiteral("Сохранить тест"));
+            dialog.setObjectName(QStringLiteral("SaveDialog"));
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setNameFilter(TestFilter);
+            dialog.setDefaultSuffix(QStringLiteral("txt"));
+            if (!path.empty())
+                dialog.selectFile(FromNativePath(path));
+            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+                return false;
+            path = ToNativePath(dialog.selectedFiles().constFirst());
+        }
+        if (!DropsUnread(path))
+            break;
+        // What the teacher never saw goes only when the teacher says so.
+        QMessageBox ask(QMessageBox::Warning, ApplicationTitle(),
+            AskDropUnread.arg(QFileInfo(FromNativePath(path)).fileName()).arg(unreadFrom_).arg(fileLines_),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        ask.setTextFormat(Qt::PlainText); // a file's name is data
+        ask.setAccessibleDescription(ask.text());
+        ask.button(QMessageBox::Save)->setText(SaveElsewhere);
+        ask.button(QMessageBox::Discard)->setText(Overwrite);
+        ask.button(QMessageBox::Cancel)->setText(CancelText);
+        ask.setDefaultButton(QMessageBox::Save);
+        ask.setEscapeButton(QMessageBox::Cancel);
+        const int reply = ask.exec();
+        if (reply == QMessageBox::Discard)
+            break;
+        if (reply != QMessageBox::Save)
             return false;
-        path = ToNativePath(dialog.selectedFiles().constFirst());
+        choose = true;
     }
     return Guard([this, &path] { SaveFile(path); });
 }
@@ -605,11 +719,9 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
     }
     TFormatNote problem;
     if (!CheckUtf8Text(bytes, problem))
-        fail(LineNote.arg(problem.Line).arg(QString::fromStdString(problem.Text)));
+        fail(LineNote.arg(problem.Line) + QStringLiteral(": ") + QString::fromStdString(problem.Text));
     const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
-    QStringList notes;
-    for (const TFormatNote& note : plain.Notes)
-        notes << LineNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    const QStringList notes = NoteLines(plain.Notes, LineNote);
     if (plain.Questions.empty())
         fail(QString::fromUtf8(FormatMsg::NoQuestions) + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
     std::vector<TEditQuestion> questions;
@@ -622,12 +734,14 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
         q.Correct = p.Correct;
         questions.push_back(std::move(q));
     }
+    if (const std::size_t k = FirstTooLong(ToItems(questions)))
+        fail(LineNote.arg(plain.Questions[k - 1].Line) + QStringLiteral(": ") + TooLongMessage(k));
     SetContent(std::move(questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
     // Not yet a test file: saving asks for its name.
     document_.UndoStack()->resetClean();
     UpdateTitle();
     if (!notes.isEmpty())
-        ShowMessage(ImportNotes.arg(document_.Count()).arg(notes.join(u'\n')));
+        ShowNotes(ImportNotes.arg(document_.Count()).arg(notes.size()), notes);
 }
 
 void TEditorWindow::ExportFile(const std::string& path, TExchange format)
@@ -651,15 +765,18 @@ void TEditorWindow::ExportFile(const std::string& path, TExchange format)
         plain.push_back(std::move(p));
     }
     const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
-    QStringList lines;
-    std::stable_sort(notes.begin(), notes.end(), [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
-    for (const TFormatNote& note : notes)
-        lines << QuestionNote.arg(note.Line).arg(QString::fromStdString(note.Text));
+    const QStringList lines = NoteLines(notes, QuestionNote);
     if (bytes.empty())
         throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
     SaveFileBytes(path, bytes);
     if (!lines.isEmpty())
-        ShowMessage(ExportNotes.arg(lines.join(u'\n')));
+        ShowNotes(ExportNotes.arg(lines.size()), lines);
+}
+
+void TEditorWindow::ShowNotes(const QString& summary, const QStringList& notes)
+{
+    TNotesDialog dialog(summary, notes, this);
+    dialog.exec();
 }
 
 void TEditorWindow::ImportClick(TExchange format)
@@ -842,6 +959,8 @@ void TEditorWindow::MarkRightClick()
 void TEditorWindow::QuestionListRowChanged(int row)
 {
     Guard([this, row] {
+        if (row != current_)
+            lastOption_ = 0;
         current_ = row;
         ShowQuestion();
     });
@@ -916,8 +1035,10 @@ void TEditorWindow::WarningActivated(QListWidgetItem* item)
 {
     Guard([this, item] {
         const int index = item->data(Qt::UserRole).toInt();
-        if (index >= 0 && index < int(warnings_.size()))
-            SelectField(warnings_[std::size_t(index)].Question, warnings_[std::size_t(index)].Field);
+        if (index >= 0 && index < int(warnings_.size())) {
+            const TEditorWarning& w = warnings_[std::size_t(index)];
+            SelectField(w.Question, w.Field, w.At, w.Length);
+        }
     });
 }
 

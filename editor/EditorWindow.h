@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QLineEdit;
 class QListWidgetItem;
 class QRadioButton;
@@ -34,7 +35,8 @@ public:
     // Opens a test (unsaved changes are the caller's to ask about); raises EError when
     // the file cannot be opened, keeping what was there.
     void OpenFile(const std::string& path);
-    // Saves to `path` (which becomes the test's file); raises EError.
+    // Saves to `path` (which becomes the test's file), asking nothing;
+    // raises EError.
     void SaveFile(const std::string& path);
     // Moodle's exchange formats, UTF-8 files. Importing replaces the test
     // (unsaved changes are the caller's to ask about) and leaves it unsaved;
@@ -45,8 +47,9 @@ public:
     // Brings the warnings pane up to date now rather than after the pause.
     void UpdateWarnings();
     const std::vector<TEditorWarning>& ShownWarnings() const { return warnings_; }
-    // Shows a question and puts the cursor in one of its fields.
-    void SelectField(int question, int field);
+    // Shows a question and puts the cursor in one of its fields, selecting
+    // `length` characters from `at` in it when `at` is not -1.
+    void SelectField(int question, int field, qsizetype at = -1, qsizetype length = 0);
 
     // The handlers, each run inside the shared guard.
     void NewClick();
@@ -95,7 +98,12 @@ private:
     void RightToggled(int option, bool checked);
     void UpdateTitle();
     void UpdateActions();
+    // The option with the cursor, or the one it was last in before a
+    // button took it; 0 for none.
     int FocusedOption() const;
+    void FocusChanged(QWidget* old, QWidget* now);
+    // Whether saving to `path` would drop lines of the file never opened.
+    bool DropsUnread(const std::string& path) const;
     // Asks what to do with unsaved changes: true to go on.
     bool MaybeSave();
     // Saves to the test's file or a chosen one: false when cancelled or failed.
@@ -107,6 +115,8 @@ private:
     // is first drawn, on the event loop.
     void WhenDrawn(std::function<void()> work);
     void SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note);
+    void ShowNotes(const QString& summary, const QStringList& notes);
+    void FieldTooLong();
 
     std::unique_ptr<Ui::TEditorWindow> ui;
     TTestDocument document_;
@@ -116,6 +126,13 @@ private:
     std::vector<TEditorWarning> warnings_;
     // What opening the file said: where the program's load stops.
     QString note_;
+    // The lines of the test's file from this one on were not opened: 0 when
+    // it was read whole.
+    std::size_t unreadFrom_ = 0;
+    std::size_t fileLines_ = 0;
+    // The option the cursor was last in, in the question shown.
+    int lastOption_ = 0;
+    QLabel* summary_ = nullptr;
     QTimer warningTimer_;
     bool drawn_ = false;
     std::vector<std::function<void()>> afterDrawn_;

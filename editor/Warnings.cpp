@@ -15,6 +15,7 @@ const QString NotAnsi = QStringLiteral("символ «%1» (U+%2) нельзя 
                                        "файл не сохранится");
 const QString QuestionLabel = QStringLiteral("Вопрос %1");
 const QString OptionLabel = QStringLiteral(", вариант %1");
+const QString NoteTitle = QStringLiteral("(«%1»)");
 
 } // namespace
 
@@ -48,15 +49,13 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
             const QString& text = field == 0 ? q.Text : q.Options[field - 1];
             if (field > 0 && text.trimmed().isEmpty())
                 warnings.push_back({int(k), field, EmptyOption});
-            const QString marked = MarkedFromEdit(text);
-            const qsizetype at = FirstNonAnsi(marked);
-            if (at >= 0) {
-                const char32_t code = marked[at].isHighSurrogate() && at + 1 < marked.size()
-                    ? QChar::surrogateToUcs4(marked[at], marked[at + 1])
-                    : marked[at].unicode();
-                const QString shown = QString::fromUcs4(&code, 1);
+            const TBadSpot bad = BadCharacterIn(text);
+            if (bad.At >= 0) {
+                const char32_t code = bad.Character.size() == 2 ? QChar::surrogateToUcs4(bad.Character[0], bad.Character[1])
+                                                                 : bad.Character[0].unicode();
                 warnings.push_back({int(k), field,
-                    NotAnsi.arg(shown, QStringLiteral("%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper())});
+                    NotAnsi.arg(bad.Character, QStringLiteral("%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper()),
+                    bad.At, bad.Character.size()});
             }
         }
     }
@@ -72,4 +71,18 @@ QString WarningLabel(const TEditorWarning& warning)
     if (warning.Field > 0)
         label += OptionLabel.arg(warning.Field);
     return label + QStringLiteral(": ") + warning.Text;
+}
+
+QStringList NoteLines(std::vector<TFormatNote> notes, const QString& place)
+{
+    std::stable_sort(notes.begin(), notes.end(), [](const TFormatNote& a, const TFormatNote& b) { return a.Line < b.Line; });
+    QStringList lines;
+    lines.reserve(qsizetype(notes.size()));
+    for (const TFormatNote& note : notes) {
+        QString line = note.Line > 0 ? place.arg(note.Line) : QString();
+        if (!note.Title.empty())
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + NoteTitle.arg(QString::fromStdString(note.Title));
+        lines << (line.isEmpty() ? QString() : line + QStringLiteral(": ")) + QString::fromStdString(note.Text);
+    }
+    return lines;
 }

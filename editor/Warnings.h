@@ -2,8 +2,10 @@
 #pragma once
 
 #include "editor/Document.h"
+#include "engine/Formats.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // One warning about the test being edited, naming its question (from 0)
@@ -12,6 +14,9 @@ struct TEditorWarning {
     int Question = 0;
     int Field = Fields::Wording;
     QString Text;
+    // The character in the field the warning is about, or -1.
+    qsizetype At = -1;
+    qsizetype Length = 0;
 
     bool operator==(const TEditorWarning&) const = default;
 };
@@ -23,3 +28,8 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
 
 // "Вопрос 3, вариант 2: text", as the warnings pane lists it.
 QString WarningLabel(const TEditorWarning& warning);
+
+// Notes on a file's lines as the editor lists them: in line order, each
+// placed by `place` ("строка %1") and with its question's title where the
+// file gives one.
+QStringList NoteLines(std::vector<TFormatNote> notes, const QString& place);

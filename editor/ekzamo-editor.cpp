@@ -51,6 +51,8 @@ int main(int argc, char* argv[])
     return RunApplication(argc, argv, [&file] {
         QApplication::setOrganizationName(QStringLiteral("Ekzamo"));
         QApplication::setApplicationName(QStringLiteral("ekzamo-editor"));
+        // The title of the window and of every message box.
+        QApplication::setApplicationDisplayName(QStringLiteral("Ekzamo — редактор тестов"));
         QApplication::setDesktopFileName(QStringLiteral("io.github.ekzamo.Ekzamo.Editor"));
         UseDesktopFace();
         TEditorWindow window;

@@ -87,12 +87,14 @@ TTestContent ReadTestContent(std::string_view bytes)
         TGroup group;
         TGroupPlaces places;
         places.Correct.Offset = ~std::uint64_t(0);
+        const std::uint64_t start = reader.Offset();
         try {
             ReadGroup(reader, group, &places);
         } catch (const EInOutError& e) {
             if (e.ErrorCode != IoCode::InvalidInput)
                 throw;
             const bool atCount = places.Correct.Offset == ~std::uint64_t(0);
+            content.UnreadLine = lines.LineOf(start);
             if (content.Items.size() < MaxQuestions) {
                 content.StopMessage = Msg::InvalidInput;
                 content.StopLine = lines.LineOf(atCount ? places.Count.Offset : places.Correct.Offset);
@@ -108,6 +110,23 @@ TTestContent ReadTestContent(std::string_view bytes)
 TTestContent LoadTestContent(const std::string& path)
 {
     return ReadTestContent(ReadWholeFile(path));
+}
+
+std::size_t LineLength(std::string_view line, bool utf8)
+{
+    if (!utf8)
+        return line.size();
+    // Every byte but those that continue a character.
+    return std::size_t(std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::size_t FirstTooLong(const std::vector<TTestItem>& items, bool utf8)
+{
+    const auto tooLong = [utf8](const std::string& line) { return LineTooLong(line, utf8); };
+    for (std::size_t k = 0; k < items.size(); ++k)
+        if (tooLong(items[k].Text) || std::any_of(items[k].Options.begin(), items[k].Options.end(), tooLong))
+            return k + 1;
+    return 0;
 }
 
 std::string TestFileBytes(const std::vector<TTestItem>& items)

@@ -141,15 +141,76 @@ TEST_F(Editing, AMovedOptionTakesItsMarkWithItAndTheEndsStayPut)
 
 TEST_F(Editing, TypingInOneFieldIsOneStepAndAnotherFieldStartsAnother)
 {
-    doc.SetText(0, Fields::Wording, QStringLiteral("С"));
-    doc.SetText(0, Fields::Wording, QStringLiteral("Ст"));
-    doc.SetText(0, Fields::Wording, QStringLiteral("Сто"));
-    doc.SetText(0, 1, QStringLiteral("Рим"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Столица Франции?!"));
+    doc.SetText(0, Fields::Wording, QStringLiteral("Столица Франции?!!"));
+    doc.SetText(0, 1, QStringLiteral("Париж!"));
     EXPECT_EQ(doc.UndoStack()->count(), 2);
     doc.UndoStack()->undo();
     doc.UndoStack()->undo();
     EXPECT_EQ(Now(), Sample());
 }
+
+// Typing is undone as text editors undo it: a word, or what came before a
+// pause, or a run of deleting, at a time.
+struct TypingCase {
+    const char* Name;
+    // Each keystroke: milliseconds after the one before, and the text after it.
+    std::vector<std::pair<int, std::string>> Keys;
+    std::vector<const char*> Undone; // the text after each undo, to the start
+};
+
+void PrintTo(const TypingCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class Typing : public ::testing::TestWithParam<TypingCase> {};
+
+TEST_P(Typing, EachUndoTakesBackOneStep)
+{
+    TTestDocument doc;
+    std::int64_t now = 0;
+    doc.SetClock([&now] { return now; });
+    doc.Reset({Q(QString(), {QStringLiteral("а"), QStringLiteral("б")}, 1)});
+    for (const auto& [after, text] : GetParam().Keys) {
+        now += after;
+        doc.SetText(0, Fields::Wording, QString::fromStdString(text));
+    }
+    ASSERT_EQ(doc.UndoStack()->count(), int(GetParam().Undone.size())) << GetParam().Name;
+    for (const char* text : GetParam().Undone) {
+        doc.UndoStack()->undo();
+        EXPECT_EQ(doc.Questions()[0].Text, QString::fromUtf8(text)) << GetParam().Name;
+    }
+}
+
+// A key a tenth of a second, each adding a character.
+std::vector<std::pair<int, std::string>> Typed(const char* text)
+{
+    const QString all = QString::fromUtf8(text);
+    std::vector<std::pair<int, std::string>> keys;
+    for (qsizetype i = 1; i <= all.size(); ++i)
+        keys.emplace_back(100, all.left(i).toStdString());
+    return keys;
+}
+
+TypingCase Words()
+{
+    return {"words", Typed("три слова подряд"), {"три слова ", "три ", ""}};
+}
+
+TypingCase Pause()
+{
+    return {"a pause in a word, and before a blank", {{100, "пау"}, {100, "пауза"}, {3000, "паузах"}, {100, "паузахх"},
+        {3000, "паузахх "}, {100, "паузахх и"}}, {"паузахх", "пауза", ""}};
+}
+
+TypingCase Deleting()
+{
+    return {"typing, then deleting, then typing elsewhere",
+        {{100, "кот"}, {100, "ко"}, {100, "к"}, {100, "!к"}}, {"к", "кот", ""}};
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, Typing, ::testing::Values(Words(), Pause(), Deleting()));
 
 TEST_F(Editing, MovesPastTheEndsAndEditsThatChangeNothingLeaveNoStep)
 {
@@ -250,7 +311,15 @@ TEST(WarningsAlone, ACleanTestHasNoneAndTheMarkerLineIsNoStrangeCharacter)
     const TBadCharacter bad = FirstBadCharacter(questions);
     EXPECT_EQ(bad.Question, 2);
     EXPECT_EQ(bad.Field, 2);
-    EXPECT_EQ(bad.Character, QStringLiteral("✓"));
+    EXPECT_EQ(bad.Spot.Character, QStringLiteral("✓"));
+}
+
+TEST(WarningsAlone, NotesAreListedInLineOrderWithTheirQuestionsTitles)
+{
+    const std::vector<TFormatNote> notes {{9, "второе", "Q2"}, {4, "первое", "Q1"}, {0, "о файле"}, {9, "третье"}};
+    EXPECT_EQ(NoteLines(notes, QStringLiteral("строка %1")),
+        QStringList({QStringLiteral("о файле"), QStringLiteral("строка 4 («Q1»): первое"),
+            QStringLiteral("строка 9 («Q2»): второе"), QStringLiteral("строка 9: третье")}));
 }
 
 TEST(WarningsAlone, The256thQuestionIsNamed)

@@ -6,6 +6,7 @@
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "tests/DialogAnswerer.h"
+#include "ui/Messages.h"
 #include "tests/TestUtil.h"
 
 #include <QAction>
@@ -15,15 +16,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -65,7 +70,8 @@ protected:
     void TearDown() override
     {
         // Whatever the test left unsaved goes without a question.
-        window->Document().UndoStack()->setClean();
+        if (window)
+            window->Document().UndoStack()->setClean();
         window.reset();
     }
 
@@ -88,6 +94,31 @@ protected:
 
     QAction* Action(const char* name) const { return Control<QAction>(name); }
 
+    // The notes dialog's summary and notes, each time one is shown.
+    void CollectNotes()
+    {
+        answers.onDialog = [this](QDialog* dialog) {
+            if (auto* list = dialog->findChild<QListWidget*>(QStringLiteral("Notes"))) {
+                QStringList notes;
+                for (int i = 0; i < list->count(); ++i)
+                    notes << list->item(i)->text();
+                shownNotes.push_back(notes);
+                noteDialogSizes.push_back(dialog->frameGeometry().size());
+            }
+            dialog->accept();
+        };
+    }
+
+    // What the status bar shows now: a passing message, else the counts.
+    QString StatusShown() const
+    {
+        auto* bar = Control<QStatusBar>("StatusBar");
+        if (!bar->currentMessage().isEmpty())
+            return bar->currentMessage();
+        auto* summary = window->findChild<QLabel*>(QStringLiteral("Summary"));
+        return summary && summary->isVisible() ? summary->text() : QString();
+    }
+
     QStringList WarningTexts() const
     {
         window->UpdateWarnings();
@@ -101,6 +132,8 @@ protected:
     TempFolder tmp;
     DialogAnswerer answers;
     std::unique_ptr<TEditorWindow> window;
+    std::vector<QStringList> shownNotes;
+    std::vector<QSize> noteDialogSizes;
 };
 
 TEST_F(EditorWindow, ATestTypedFromEmptyIsSavedAsTheProgramReadsIt)
@@ -142,25 +175,32 @@ TEST_F(EditorWindow, UndoAndRedoByKeysRestoreTextMarkAndQuestions)
     auto* wording = Control<QLineEdit>("Wording");
     wording->setFocus();
     wording->end(false);
-    Keys(wording, QStringLiteral(" (город)"));
+    Keys(wording, QStringLiteral(" (город) Париж"));
     QTest::mouseClick(Right(3), Qt::LeftButton);
     window->AddQuestionClick();
     EXPECT_EQ(window->Document().Count(), 3);
     EXPECT_TRUE(window->isWindowModified());
 
-    Key(Control<QLineEdit>("Wording"), QKeySequence::Undo);
+    const QKeySequence undo(Qt::CTRL | Qt::Key_Z);
+    Key(Control<QLineEdit>("Wording"), undo);
     EXPECT_EQ(window->Document().Count(), 2);
-    Key(QApplication::focusWidget(), QKeySequence::Undo);
+    Key(QApplication::focusWidget(), undo);
     EXPECT_TRUE(Right(1)->isChecked());
     EXPECT_FALSE(Right(3)->isChecked());
-    // Undo in a line edit is the window's, not the line edit's own.
-    Key(QApplication::focusWidget(), QKeySequence::Undo);
+    // Undo in a line edit is the window's, not the line edit's own, and
+    // takes back a word at a time.
+    Key(QApplication::focusWidget(), undo);
+    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции? (город) "));
+    Key(QApplication::focusWidget(), undo);
     EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции?"));
     EXPECT_FALSE(window->isWindowModified());
-    Key(wording, QKeySequence::Redo);
-    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции? (город)"));
+    // Redo by either key, on every desktop.
+    Key(wording, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции? (город) "));
     EXPECT_TRUE(window->isWindowModified());
-    Key(wording, QKeySequence::Redo);
+    Key(wording, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    EXPECT_EQ(wording->text(), QStringLiteral("Столица Франции? (город) Париж"));
+    Key(wording, QKeySequence(Qt::CTRL | Qt::Key_Y));
     EXPECT_TRUE(Right(3)->isChecked());
 }
 
@@ -168,7 +208,7 @@ TEST_F(EditorWindow, TheOptionWithTheCursorMovesByKeysAndButtonsWithItsMark)
 {
     window->OpenFile(tmp.Write("g.txt", Geography));
     Option(1)->setFocus();
-    Key(Option(1), QKeySequence(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Down));
+    Key(Option(1), QKeySequence(Qt::AltModifier | Qt::Key_Down));
     EXPECT_EQ(Option(1)->text(), QStringLiteral("Лион"));
     EXPECT_EQ(Option(2)->text(), QStringLiteral("Париж"));
     EXPECT_TRUE(Right(2)->isChecked());
@@ -180,8 +220,46 @@ TEST_F(EditorWindow, TheOptionWithTheCursorMovesByKeysAndButtonsWithItsMark)
     QTest::mouseClick(Control<QPushButton>("OptionUp"), Qt::LeftButton);
     EXPECT_EQ(Option(1)->text(), QStringLiteral("Париж"));
     EXPECT_TRUE(Right(1)->isChecked());
+    // The keys a window manager may take work too, where it leaves them.
+    Key(Option(1), QKeySequence(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Down));
+    EXPECT_EQ(Option(2)->text(), QStringLiteral("Париж"));
+    Key(Option(2), QKeySequence(Qt::AltModifier | Qt::Key_Up));
+    EXPECT_EQ(Option(1)->text(), QStringLiteral("Париж"));
     Key(Option(1), QKeySequence::Undo);
     EXPECT_EQ(Option(2)->text(), QStringLiteral("Париж"));
+}
+
+// A button takes the focus when clicked, or is reached by Tab: it acts on
+// the option the cursor was in all the same.
+TEST_F(EditorWindow, OptionButtonsActOnTheOptionTheCursorWasIn)
+{
+    const struct {
+        const char* button;
+        int option;
+        bool byKeys; // Tab to the button and Space, else a click
+        QStringList options;
+        int right;
+    } cases[] = {
+        {"RemoveOption", 1, false, {QStringLiteral("Лион"), QStringLiteral("Марсель")}, 0},
+        {"RemoveOption", 2, true, {QStringLiteral("Париж"), QStringLiteral("Марсель")}, 1},
+        {"AddOption", 1, false, {QStringLiteral("Париж"), QString(), QStringLiteral("Лион"), QStringLiteral("Марсель")}, 1},
+        {"OptionDown", 1, true, {QStringLiteral("Лион"), QStringLiteral("Париж"), QStringLiteral("Марсель")}, 2},
+    };
+    const std::string path = tmp.Write("g.txt", Geography);
+    for (const auto& c : cases) {
+        window->Document().UndoStack()->setClean();
+        window->OpenFile(path);
+        Option(c.option)->setFocus();
+        auto* button = Control<QPushButton>(c.button);
+        if (c.byKeys) {
+            button->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(button, Qt::Key_Space);
+        } else {
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
+        EXPECT_EQ(window->Document().Questions()[0].Options, c.options) << c.button << " " << c.option;
+        EXPECT_EQ(window->Document().Questions()[0].Correct, c.right) << c.button << " " << c.option;
+    }
 }
 
 TEST_F(EditorWindow, QuestionsAreAddedMovedDuplicatedAndRemovedFromTheList)
@@ -346,6 +424,18 @@ TEST_F(EditorWindow, ClosingWithChangesAsksAndDoesWhatTheTeacherSays)
     EXPECT_EQ(answers.Texts().size(), 3);
 }
 
+// The window goes with its changes unsaved, as after "Отклонить": nothing of
+// it may run while it is taken apart (the sanitizer build sees it).
+TEST_F(EditorWindow, AWindowClosedWithUnsavedChangesIsDestroyedCleanly)
+{
+    window->OpenFile(tmp.Write("a test with a name longer than a short string.txt", Geography));
+    Type(Control<QLineEdit>("Wording"), QStringLiteral("!"));
+    answers.reply = QMessageBox::Discard;
+    EXPECT_TRUE(window->close());
+    ASSERT_TRUE(window->isWindowModified());
+    window.reset();
+}
+
 TEST_F(EditorWindow, ASaveThatFailsSaysWhyAndKeepsTheEdits)
 {
     window->OpenFile(tmp.Write("g.txt", Geography));
@@ -393,17 +483,241 @@ TEST_F(EditorWindow, FilesThatAreNoTestsAreRefusedAndTheEditorKeepsItsTest)
     EXPECT_EQ(ReadBytes(kept), Geography);
 }
 
-TEST_F(EditorWindow, AFileOnWhichTheLoadStopsOpensUpToThereAndSaysSo)
+// An empty line between the questions: the program's load stops at line 7,
+// and lines 6 to 11 are never opened.
+const std::string Stopping = Cp("Первый?\r\n2\r\n1\r\nа\r\nб\r\n\r\nВторой?\r\n2\r\n1\r\nа\r\nб");
+
+TEST_F(EditorWindow, AFileOnWhichTheLoadStopsOpensUpToThereAndSaysWhy)
 {
-    // An empty line between the questions: the program stops at line 8.
-    const std::string path = tmp.Write("stop.txt", Cp("Первый?\r\n2\r\n1\r\nа\r\nб\r\n\r\nВторой?\r\n2\r\n1\r\nа\r\nб"));
-    const std::string before = ReadBytes(path);
+    const struct {
+        std::string bytes;
+        const char* read; // up to where
+        const char* cause; // as ekzamo-check gives it
+        const char* unread;
+    } cases[] = {
+        {Stopping, "Файл прочитан до строки 7", "вероятная причина — пустая строка 6", "строки 6–11 не открыты"},
+        // The program takes a Ctrl-Z for the end: what follows is never read.
+        {Cp("Первый?\r\n2\r\n1\r\nа\r\nб\r\n\x1aВторой?\r\n2\r\n1\r\nа\r\nб\r\n"), "Файл прочитан до строки 6",
+            "Ctrl-Z (код 26) завершает файл", "строки 6–10 не открыты"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = tmp.Write("stop.txt", c.bytes);
+        answers.boxes.clear();
+        window->OpenFile(path);
+        ASSERT_EQ(answers.Texts().size(), 1);
+        const QString said = answers.Texts()[0];
+        for (const char* part : {c.read, c.cause, c.unread})
+            EXPECT_TRUE(said.contains(QString::fromUtf8(part))) << said.toStdString();
+        EXPECT_EQ(window->Document().Count(), 1);
+        EXPECT_TRUE(WarningTexts().value(0).startsWith(QString::fromUtf8(c.read)));
+        EXPECT_EQ(StatusShown(), QStringLiteral("Вопросов: 1, предупреждений: 1"));
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        // Saving over it asks first.
+        answers.boxes.clear();
+        answers.reply = QMessageBox::Cancel;
+        window->SaveClick();
+        EXPECT_EQ(answers.boxes.size(), 1u);
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        answers.reply = QMessageBox::Ok;
+    }
+}
+
+// Saving over a file opened in part drops what was never opened: only when
+// the teacher says so; another name is the default.
+TEST_F(EditorWindow, APartlyOpenedFileIsSavedOverOnlyWhenTheTeacherSaysSo)
+{
+    const struct {
+        QMessageBox::StandardButton reply;
+        bool written; // over the file opened
+        bool elsewhere;
+    } cases[] = {
+        {QMessageBox::Cancel, false, false},
+        {QMessageBox::Save, false, true}, // "Сохранить как..."
+        {QMessageBox::Discard, true, false}, // "Перезаписать"
+    };
+    const std::string path = tmp.Path("stop.txt");
+    const std::string other = tmp.Path("other.txt");
+    const std::string saved = Cp("Первый?\r\n2\r\n1\r\nа\r\nб\r\n");
+    for (const auto& c : cases) {
+        tmp.Write("stop.txt", Stopping);
+        QFile::remove(QString::fromStdString(other));
+        answers.reply = QMessageBox::Ok;
+        window->OpenFile(path);
+        answers.boxes.clear();
+        answers.reply = c.reply;
+        answers.ChooseFile(QString::fromStdString(other));
+        window->SaveClick();
+        ASSERT_EQ(answers.boxes.size(), 1u) << c.reply;
+        const QString asked = answers.boxes[0].text;
+        EXPECT_TRUE(asked.contains(QStringLiteral("строки 6–11"))) << asked.toStdString();
+        EXPECT_TRUE(asked.contains(QStringLiteral("пропадут"))) << asked.toStdString();
+        EXPECT_EQ(ReadBytes(path), c.written ? saved : Stopping) << c.reply;
+        EXPECT_EQ(QFile::exists(QString::fromStdString(other)), c.elsewhere) << c.reply;
+        if (c.elsewhere) {
+            EXPECT_EQ(ReadBytes(other), saved);
+        }
+        // Once saved, the test in the editor is all its file holds.
+        answers.boxes.clear();
+        window->SaveClick();
+        EXPECT_EQ(answers.boxes.size(), c.reply == QMessageBox::Cancel ? 1u : 0u) << c.reply;
+        window->Document().UndoStack()->setClean();
+    }
+    // Another name typed as the file itself is asked about too.
+    tmp.Write("stop.txt", Stopping);
     window->OpenFile(path);
+    answers.boxes.clear();
+    // Yes to the file dialog's "replace it?"; the question after has no Yes
+    // and is escaped.
+    answers.reply = QMessageBox::Yes;
+    answers.ChooseFile(QString::fromStdString(path));
+    window->SaveAsClick();
+    ASSERT_FALSE(answers.boxes.empty());
+    EXPECT_TRUE(answers.boxes.back().text.contains(QStringLiteral("пропадут")));
+    EXPECT_EQ(ReadBytes(path), Stopping);
+}
+
+TEST_F(EditorWindow, AFileOfMoreThan255QuestionsOpensWholeAndSaysWhatTheProgramDoes)
+{
+    std::string bytes;
+    for (int k = 1; k <= 300; ++k)
+        bytes += Cp(("Вопрос " + std::to_string(k) + "?\r\n2\r\n1\r\nда\r\nнет\r\n").c_str());
+    window->OpenFile(tmp.Write("300.txt", bytes));
+    EXPECT_EQ(window->Document().Count(), 300);
     ASSERT_EQ(answers.Texts().size(), 1);
-    EXPECT_TRUE(answers.Texts()[0].startsWith(QStringLiteral("Файл прочитан до строки 7"))) << answers.Texts()[0].toStdString();
-    EXPECT_EQ(window->Document().Count(), 1);
-    EXPECT_TRUE(WarningTexts().value(0).startsWith(QStringLiteral("Файл прочитан до строки 7")));
-    EXPECT_EQ(ReadBytes(path), before);
+    const QString said = answers.Texts()[0];
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Файл прочитан весь, открыто вопросов: 300"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("на 256-м (строка 1276)"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("после 255-го она не покажет"))) << said.toStdString();
+    // Nothing is unread: saved with no question.
+    answers.boxes.clear();
+    window->SaveClick();
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(ReadBytes(tmp.Path("300.txt")), bytes);
+}
+
+TEST_F(EditorWindow, TheCountsStayInTheStatusBarWhenAMenuComesAndGoes)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    window->UpdateWarnings();
+    EXPECT_EQ(StatusShown(), QStringLiteral("Вопросов: 2, предупреждений: 0"));
+    // A menu hovered shows its items' status tips, and clears them after.
+    QStatusTipEvent tip(QStringLiteral("/home/teacher/tests/g.txt"));
+    QApplication::sendEvent(window.get(), &tip);
+    QStatusTipEvent none{QString()};
+    QApplication::sendEvent(window.get(), &none);
+    EXPECT_EQ(StatusShown(), QStringLiteral("Вопросов: 2, предупреждений: 0"));
+}
+
+TEST_F(EditorWindow, ErrorsAndQuestionsShareOneTitle)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    Type(Option(1), QStringLiteral(" ✓"));
+    window->SaveClick(); // refused: an error, through the guard
+    answers.reply = QMessageBox::Cancel;
+    window->OpenClick(); // over unsaved changes: a question
+    ASSERT_EQ(answers.boxes.size(), 2u);
+    EXPECT_EQ(answers.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(answers.boxes[1].icon, QMessageBox::Warning);
+    for (const DialogAnswerer::Box& box : answers.boxes)
+        EXPECT_EQ(box.title, ApplicationTitle()) << box.text.toStdString();
+}
+
+// Enter on a warning about a character selects the character itself.
+TEST_F(EditorWindow, AWarningAboutACharacterTakesTheCursorToIt)
+{
+    window->OpenFile(tmp.Write("g.txt", Geography));
+    Type(Option(2), QStringLiteral(" ✓ да"));
+    Control<QLineEdit>("Wording")->setFocus();
+    WarningTexts();
+    auto* pane = Control<QListWidget>("Warnings");
+    ASSERT_EQ(pane->count(), 1);
+    emit pane->itemActivated(pane->item(0));
+    EXPECT_TRUE(Option(2)->hasFocus());
+    EXPECT_EQ(Option(2)->selectedText(), QStringLiteral("✓"));
+    EXPECT_EQ(Option(2)->selectionStart(), 5);
+}
+
+// A line of the file holds 32,767 characters, each '&' written twice: one
+// rule as a field is typed, saved, opened and imported.
+TEST_F(EditorWindow, ALineIsNeverLongerThanTheFileHolds)
+{
+    std::string amps;
+    for (int i = 0; i < 16382; ++i)
+        amps += "&&";
+    const std::string path = tmp.Write("long.txt", Cp("Вопрос?\r\n2\r\n1\r\n") + amps + "a\r\nb");
+    window->OpenFile(path); // 32,765 bytes
+    const struct {
+        Qt::Key key;
+        const char* text;
+        qsizetype length; // of the option as shown after it
+    } typed[] = {
+        {Qt::Key_Ampersand, "&", 16384}, // 32,767 bytes
+        {Qt::Key_Ampersand, "&", 16384},
+        {Qt::Key_X, "x", 16384},
+        {Qt::Key_Backspace, "", 16383},
+        {Qt::Key_X, "x", 16384},
+    };
+    Option(1)->setFocus();
+    Option(1)->end(false);
+    for (const auto& t : typed) {
+        QTest::keyClick(Option(1), t.key, Qt::NoModifier);
+        EXPECT_EQ(Option(1)->text().size(), t.length) << t.text;
+    }
+    EXPECT_TRUE(StatusShown().contains(QStringLiteral("не может быть длиннее 32767"))) << StatusShown().toStdString();
+    window->SaveFile(path);
+    EXPECT_EQ(ReadBytes(path), Cp("Вопрос?\r\n2\r\n1\r\n") + amps + "ax\r\nb\r\n");
+    window->OpenFile(path);
+    EXPECT_EQ(window->Document().Questions()[0].Options[0].size(), 16384);
+    // However the text got there, it is not saved.
+    window->Document().SetText(0, 2, QString(16384, u'&'));
+    EXPECT_THROW(window->SaveFile(path), EError);
+    EXPECT_EQ(ReadBytes(path), Cp("Вопрос?\r\n2\r\n1\r\n") + amps + "ax\r\nb\r\n");
+    window->Document().UndoStack()->setClean();
+
+    // A UTF-8 file's line counts its characters, as it will be saved.
+    QString cyrillic(20000, QChar(0x0416));
+    const std::string utf8 = tmp.Write("u.txt", "Вопрос?\n2\n1\n" + cyrillic.toStdString() + "\nб\n");
+    answers.reply = QMessageBox::Yes;
+    window->OpenFile(utf8);
+    EXPECT_EQ(window->FilePath(), utf8);
+    answers.reply = QMessageBox::No; // read as Windows-1251: 40,000 characters
+    try {
+        window->OpenFile(utf8);
+        ADD_FAILURE() << "opened";
+    } catch (const EError& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QStringLiteral("длиннее 32767"))) << error.what();
+    }
+    EXPECT_EQ(window->FilePath(), utf8);
+
+    // Imported, the same rule.
+    const std::string gift = tmp.Write("long.gift", "::Q:: Вопрос? {=" + std::string(16384, '&') + " ~нет}\n");
+    EXPECT_THROW(window->ImportFile(gift, TEditorWindow::TExchange::Gift), EError);
+    EXPECT_EQ(window->FilePath(), utf8);
+}
+
+// Eighty questions with feedback give hundreds of notes: they scroll in a
+// window that fits the screen, in line order.
+TEST_F(EditorWindow, ManyImportNotesScrollInLineOrder)
+{
+    std::string gift;
+    for (int k = 1; k <= 80; ++k)
+        gift += "::Q" + std::to_string(k) + ":: Вопрос " + std::to_string(k) + "? {\n=да#верно\n~нет#неверно\n"
+            + "~может быть#подумайте\n####общий отзыв\n}\n\n";
+    CollectNotes();
+    window->ImportFile(tmp.Write("many.gift", gift), TEditorWindow::TExchange::Gift);
+    EXPECT_EQ(window->Document().Count(), 80);
+    EXPECT_TRUE(answers.boxes.empty());
+    ASSERT_EQ(shownNotes.size(), 1u);
+    const QStringList& notes = shownNotes[0];
+    EXPECT_EQ(notes.size(), 320);
+    const QRegularExpression at(QStringLiteral("^строка (\\d+)"));
+    int previous = 0;
+    for (const QString& note : notes) {
+        const int line = at.match(note).captured(1).toInt();
+        EXPECT_GE(line, previous) << note.toStdString();
+        previous = line;
+    }
+    EXPECT_LE(noteDialogSizes[0].height(), 600);
 }
 
 TEST_F(EditorWindow, AUtf8FileOpensAsUtf8WhenTheTeacherSaysSoAndIsSavedInWindows1251)
@@ -450,16 +764,22 @@ TEST_F(EditorWindow, TheMenuItemsHaveTheirShortcuts)
         {"ActionMoveUp", "Ctrl+Shift+Up"},
         {"ActionMoveDown", "Ctrl+Shift+Down"},
         {"ActionAddOption", "Ctrl+Shift+Return"},
-        {"ActionRemoveOption", ""},
-        {"ActionOptionUp", "Alt+Shift+Up"},
-        {"ActionOptionDown", "Alt+Shift+Down"},
+        {"ActionRemoveOption", "Alt+Del"},
+        // Keys no window manager takes first, then those openbox takes.
+        {"ActionOptionUp", "Alt+Up, Alt+Shift+Up"},
+        {"ActionOptionDown", "Alt+Down, Alt+Shift+Down"},
         {"ActionMarkRight", "Ctrl+R"},
+        {"ActionUndo", "Ctrl+Z"},
+        {"ActionRedo", "Ctrl+Shift+Z, Ctrl+Y"},
         {"ActionImportGift", ""},
         {"ActionPdf", ""},
     };
-    for (const auto& s : shortcuts)
-        EXPECT_EQ(Action(s.action)->shortcut().toString(QKeySequence::PortableText), QString::fromLatin1(s.keys))
-            << s.action;
+    for (const auto& s : shortcuts) {
+        QStringList keys;
+        for (const QKeySequence& k : Action(s.action)->shortcuts())
+            keys << k.toString(QKeySequence::PortableText);
+        EXPECT_EQ(keys.join(QStringLiteral(", ")), QString::fromLatin1(s.keys)) << s.action;
+    }
     // Each works from the window: Ctrl+D copies the question.
     Type(Control<QLineEdit>("Wording"), QStringLiteral("Вопрос?"));
     Key(window.get(), QKeySequence(QStringLiteral("Ctrl+D")));
@@ -471,12 +791,13 @@ TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
     const std::string gift = tmp.Write("bank.gift",
         "// Банк вопросов\n$CATEGORY: География\n\n::Q1:: Tom & Jerry \\{кто\\}\nкот? { =Tom ~Jerry ~Spike }\n\n"
         "::Q2:: Земля круглая? {T}\n\n::Q3:: Столица Франции? { ~Лион =Париж#Верно ~Марсель }\n");
+    CollectNotes();
     window->ImportFile(gift, TEditorWindow::TExchange::Gift);
     ASSERT_EQ(window->Document().Count(), 2);
     EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Tom & Jerry {кто} кот?"));
     EXPECT_EQ(window->Document().Questions()[1].Correct, 2);
-    ASSERT_EQ(answers.Texts().size(), 1);
-    EXPECT_TRUE(answers.Texts()[0].contains(QStringLiteral("строка 7"))) << answers.Texts()[0].toStdString();
+    ASSERT_EQ(shownNotes.size(), 1u);
+    EXPECT_TRUE(shownNotes[0].join(u'\n').contains(QStringLiteral("строка 7"))) << shownNotes[0].join(u'\n').toStdString();
     EXPECT_TRUE(window->isWindowModified());
     EXPECT_TRUE(window->FilePath().empty());
 
@@ -495,7 +816,8 @@ TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
     EXPECT_EQ(window->Document().Questions(), before);
     window->ImportFile(aiken, TEditorWindow::TExchange::Aiken);
     EXPECT_EQ(window->Document().Questions(), before);
-    EXPECT_EQ(answers.Texts().size(), 1u);
+    EXPECT_EQ(shownNotes.size(), 1u);
+    EXPECT_TRUE(answers.boxes.empty());
 }
 
 TEST_F(EditorWindow, ImportsThatHoldNoQuestionsAreRefused)

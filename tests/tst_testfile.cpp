@@ -145,6 +145,30 @@ TEST(TestFileWriter, WritesCrLfAfterEveryLineAndNothingAfterTheLast)
     EXPECT_EQ(TestFileBytes({}), "");
 }
 
+// The editing tools' limit: every byte counts, each '&' of "&&" too; a UTF-8
+// line counts its characters.
+TEST(TestFileLineLimit, BytesAsTheFileHoldsThemOrUtf8Characters)
+{
+    const std::string cyrillic = QString(qsizetype(LineLimit), QChar(0x0416)).toStdString(); // 2 bytes each
+    const struct {
+        std::string line;
+        bool utf8;
+        bool tooLong;
+    } cases[] = {
+        {std::string(LineLimit, '&'), false, false},
+        {std::string(LineLimit + 1, '&'), false, true},
+        {cyrillic, false, true},
+        {cyrillic, true, false},
+        {cyrillic + "x", true, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LineTooLong(c.line, c.utf8), c.tooLong) << c.line.size() << " bytes, utf8 " << c.utf8;
+    EXPECT_EQ(LineLength("\xF0\x9F\x98\x80!", true), 2u);
+    const std::vector<TTestItem> items = {{"Q", {"A", "B"}, 1}, {"Q", {"A", std::string(LineLimit + 1, 'b')}, 1}};
+    EXPECT_EQ(FirstTooLong(items), 2u);
+    EXPECT_EQ(FirstTooLong({items[0]}), 0u);
+}
+
 TEST(TestFileWriter, RefusesWhatAFileCannotHold)
 {
     const std::vector<std::pair<TTestItem, const char*>> cases = {
@@ -215,6 +239,14 @@ TEST(TestFileReadingLines, EachItemNamesItsWordingLine)
     EXPECT_EQ(ReadTestContent(bytes).Lines, (std::vector<std::size_t>{1, 8, 12}));
 }
 
+TEST(TestFileReadingLines, WhereTheLoadStopsTheUnreadPartStartsWithItsGroup)
+{
+    const std::string stops = "Q1\n2\n1\nA\nB\n\nQ2\n2\n1\nA\nB\n";
+    EXPECT_EQ(ReadTestContent(stops).UnreadLine, 6u);
+    EXPECT_EQ(ReadTestContent("Q\n\n\n2\nx\nA\nB\n").UnreadLine, 1u);
+    EXPECT_EQ(ReadTestContent("Q1\n2\n1\nA\nB\n").UnreadLine, 0u);
+}
+
 TEST(TestFileReadingLimits, MoreThan255QuestionsAreAllReadAndTheStopNamed)
 {
     std::string bytes;
@@ -225,6 +257,7 @@ TEST(TestFileReadingLimits, MoreThan255QuestionsAreAllReadAndTheStopNamed)
     EXPECT_EQ(content.Items[256].Text, "Q257");
     EXPECT_EQ(content.StopMessage, Msg::TooManyQuestions);
     EXPECT_EQ(content.StopLine, 255u * 4 + 1);
+    EXPECT_EQ(content.UnreadLine, 0u) << "all of it is read";
 }
 
 TEST(TestFileReadingLimits, ExactlyTheProgramsLimitIsNoStop)

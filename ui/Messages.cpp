@@ -4,6 +4,7 @@
 #include "engine/Errors.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -24,6 +25,11 @@ void ShowBox(QMessageBox::Icon icon, const QString& text)
 
 QString ApplicationTitle()
 {
+    // A program that names itself for display (Qt says its name otherwise)
+    // is called so in every box.
+    const QString display = QGuiApplication::applicationDisplayName();
+    if (display != QCoreApplication::applicationName())
+        return display;
     return TitleFromFileName(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 

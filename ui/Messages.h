@@ -4,8 +4,8 @@
 #include <QString>
 #include <exception>
 
-// The executable's name up to its first '.', capitalised: every message box's
-// title.
+// Every message box's title: the program's display name where it sets one,
+// else the executable's name up to its first '.', capitalised.
 QString ApplicationTitle();
 QString TitleFromFileName(const QString& fileName);
 
