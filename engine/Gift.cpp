@@ -250,6 +250,10 @@ std::string TextOf(const TText& raw, TFormat& format, std::size_t line, std::vec
         bool onlyParagraphs = true;
         std::vector<std::string> pictures;
         s = HtmlToText(s, onlyParagraphs, pictures);
+        // As a browser shows it: a run of blanks, one left where a tag was
+        // dropped between two, is one space.
+        s.erase(std::unique(s.begin(), s.end(), [](char a, char b) { return (a == ' ' || a == '\t') && (b == ' ' || b == '\t'); }),
+            s.end());
         if (!onlyParagraphs)
             notes.push_back({line, GiftMsg::Html});
         for (const std::string& picture : pictures)

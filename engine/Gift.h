@@ -25,7 +25,7 @@ inline constexpr const char* GeneralFeedback = "общий отзыв к воп�
 inline constexpr const char* Html = "разметка HTML удалена, оставлен текст";
 inline constexpr const char* EmptyOptionDropped = "пустой вариант ответа пропущен";
 inline constexpr const char* Penalties =
-    "штрафы за неверные ответы (%-33.3%) отброшены: в Ekzamo неверный ответ просто не засчитывается";
+    "штрафы за неверные ответы (отрицательные веса) отброшены: в Ekzamo неверный ответ просто не засчитывается";
 inline constexpr const char* Picture = "картинка не перенесена: в Ekzamo картинок нет, проверьте вопрос";
 inline constexpr const char* NamedPicture = "картинка «%s» не перенесена: в Ekzamo картинок нет, проверьте вопрос";
 inline constexpr const char* NoBlankLine =

@@ -158,6 +158,8 @@ INSTANTIATE_TEST_SUITE_P(Gift, GiftRule, ::testing::Values(
         {{"Грант _____ в гробнице Гранта.", {"похоронен", "погребён", "живёт"}, 2, 1}}, {}},
     GiftCase{"FormatsTakenOffAndHtmlDecoded", "[markdown]**Q**{=[plain]<b> ~[html]a&\\#1046;&\\#x436;&nbsp;<i>b</i>}",
         {{"**Q**", {"<b>", "aЖж\u00a0b"}, 1, 1}}, {{1, GiftMsg::Html}}},
+    GiftCase{"BlanksAroundADroppedTagAreOne", "Q{=[html]Ярослав <b> </b> Мудрый ~b}",
+        {{"Q", {"Ярослав Мудрый", "b"}, 1, 1}}, {{1, GiftMsg::Html}}},
     GiftCase{"UnknownBracketIsText", "[x] Q{=a ~b}", {{"[x] Q", {"a", "b"}, 1, 1}}, {}},
     GiftCase{"ZeroWeightIsWrong", "Q{=a ~%0%b}", {{"Q", {"a", "b"}, 1, 1}}, {}},
     GiftCase{"FeedbackOnEachAnswerDropped", "Q{\n=a#yes\n~b # no\n}", {{"Q", {"a", "b"}, 1, 1}},
