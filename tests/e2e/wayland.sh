@@ -7,6 +7,15 @@
 # of its own, and the clients, root, reach its socket by its full path.
 # Usage: tests/e2e/wayland.sh path/to/Ekzamo
 set -euo pipefail
+# The compositor shares its keymaps and buffers through POSIX shared memory.
+# Where /dev/shm is not the usual tmpfs that anyone may write to (a bare chroot
+# has only a folder there), the run gets one of its own, in a mount namespace
+# of its own so that the machine's is left alone.
+if [ "$(id -u)" -eq 0 ] && [ "$(stat -c %a /dev/shm 2>/dev/null)" != 1777 ] && [ -z "${EKZAMO_OWN_SHM:-}" ]; then
+    exec env EKZAMO_OWN_SHM=1 unshare --mount --propagation unchanged sh -c \
+        'mount --make-rprivate /dev && mount -t tmpfs -o mode=1777,size=256m ekzamo-shm /dev/shm && exec "$0" "$@"' \
+        "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1")
 . "$here/session.sh"
