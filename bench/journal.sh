@@ -6,8 +6,10 @@
 # times both, in turn and each first every other round, and reads them once
 # untimed just before, so that neither pays for pages the other brought
 # into the cache; the disk reads of the timed runs are counted, so that a run
-# the cache did not serve is seen. The journal alone with the HTML is timed
-# beside them, and the journal's peak resident memory is read.
+# the cache did not serve is seen. Timed beside them: the journal with the
+# HTML alone, and libxlsxwriter alone writing an answers matrix of the same
+# size (bench/xlsx_matrix.cpp), the floor under the spreadsheet's time. The
+# journal's peak resident memory is read.
 # Usage: bench/journal.sh [ROUNDS]   (default 5; medians are reported)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +17,7 @@ rounds=${1:-5}
 data=${EKZAMO_JOURNAL_BENCH_DIR:-/tmp/ekzamo-journal-bench}
 build=$root/build-bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_BENCH=ON -DEKZAMO_FUZZ=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target ekzamo-journal simulate_class >/dev/null
+cmake --build "$build" -j"$(nproc)" --target ekzamo-journal simulate_class bench_xlsx_matrix >/dev/null
 journal=$build/journal/ekzamo-journal
 
 # A test of N questions of five options, wordings of a typical length.
@@ -57,6 +59,7 @@ timed() {
     echo "$(( (end - start) / 1000 )) $user $sys $peak $disk" >>"$out/$name"
 }
 
+# run_set NAME QUESTIONS STUDENTS
 run_set() {
     local name=$1 dir=$data/$1/results files bytes
     out=$(mktemp -d)
@@ -68,13 +71,16 @@ run_set() {
     local cat=(sh -c 'find "$1" -name "*.out" -type f -print0 | xargs -0 cat' sh "$dir")
     local all=("$journal" --html "$out/j.html" --xlsx "$out/j.xlsx" --csv "$out/csv" "$dir")
     local html=("$journal" --html "$out/h.html" "$dir")
+    local matrix=("$build/bench/bench_xlsx_matrix" "$3" "$2" "$out/m.xlsx")
     local warm=(xargs -0 -a "$out/list" cat)
     for ((r = 0; r < rounds; r++)); do
         if ((r % 2 == 0)); then
             "${warm[@]}" >/dev/null; timed cat "${cat[@]}"
             "${warm[@]}" >/dev/null; timed all "${all[@]}"
             "${warm[@]}" >/dev/null; timed html "${html[@]}"
+            timed matrix "${matrix[@]}"
         else
+            timed matrix "${matrix[@]}"
             "${warm[@]}" >/dev/null; timed html "${html[@]}"
             "${warm[@]}" >/dev/null; timed all "${all[@]}"
             "${warm[@]}" >/dev/null; timed cat "${cat[@]}"
@@ -83,17 +89,19 @@ run_set() {
     wall() { awk '{ print $1 }' "$out/$1" | median; }
     cpu() { awk '{ print ($2 + $3) * 1000 }' "$out/$1" | median; }
     reads() { awk '{ s += $5 } END { print s }' "$out/$1"; }
-    local c a h
+    local c a h m
     c=$(wall cat)
     a=$(wall all)
     h=$(wall html)
-    awk -v n="$name" -v f="$files" -v b="$bytes" -v c="$c" -v a="$a" -v h="$h" \
-        -v cc="$(cpu cat)" -v ac="$(cpu all)" -v hc="$(cpu html)" \
+    m=$(wall matrix)
+    awk -v n="$name" -v f="$files" -v b="$bytes" -v c="$c" -v a="$a" -v h="$h" -v m="$m" -v q="$2" -v s="$3" \
+        -v cc="$(cpu cat)" -v ac="$(cpu all)" -v hc="$(cpu html)" -v mc="$(cpu matrix)" \
         -v p="$(awk '{ print $4 }' "$out/all" | sort -n | tail -n 1)" 'BEGIN {
         printf "%s: %d files, %.1f MB\n", n, f, b / 1e6
         printf "  cat                %8.1f ms (processor %6.0f ms)\n", c / 1000, cc
         printf "  journal, all three %8.1f ms (processor %6.0f ms)  ratio %.2f  peak %.1f MiB\n", a / 1000, ac, a / c, p / 1024
-        printf "  journal, HTML only %8.1f ms (processor %6.0f ms)  ratio %.2f\n", h / 1000, hc, h / c }'
+        printf "  journal, HTML only %8.1f ms (processor %6.0f ms)  ratio %.2f\n", h / 1000, hc, h / c
+        printf "  libxlsxwriter alone, a %d x %d answers matrix %8.1f ms (processor %6.0f ms)  ratio %.2f\n", s, q, m / 1000, mc, m / c }'
     echo "  blocks read from the disk while timed: cat $(reads cat), journal $(reads all), HTML only $(reads html)"
     rm -rf "$out"
 }
@@ -102,6 +110,6 @@ mkdir -p "$data"
 make_class q255x1000 255 1000
 make_class q50x10000 50 10000
 echo "Medians of $rounds rounds, each command in turn; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-run_set q255x1000
-run_set q50x10000
+run_set q255x1000 255 1000
+run_set q50x10000 50 10000
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
