@@ -7,12 +7,18 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
+#include <semaphore>
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -244,6 +250,87 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
     }
 }
 
+// ---- Reading ahead ------------------------------------------------------------
+
+// One file as read: its results, or why they are not used.
+struct TRead {
+    TResults Run;
+    std::optional<TWarning> Refused;
+    std::exception_ptr Failure; // anything but a file's fault
+};
+
+void ReadOne(const std::string& path, TRead& into)
+{
+    into.Refused.reset();
+    into.Failure = nullptr;
+    try {
+        ReadResults(path, into.Run, MaxLine);
+        if (into.Run.Questions == 0)
+            into.Refused = TWarning{path, 1, JournalMsg::NoQuestions};
+    } catch (const EResultsError& e) {
+        into.Refused = TWarning{path, e.Line, e.what()};
+    } catch (const EError& e) {
+        into.Refused = TWarning{path, 0, AsShown(e.what())};
+    } catch (...) {
+        into.Failure = std::current_exception();
+    }
+}
+
+// Reads and parses the files on a second thread while the ones already read
+// are gathered, as the two take about as long. A few slots, reused, keep
+// memory bounded and allocation low; the files are gathered in order.
+class TReadAhead {
+public:
+    explicit TReadAhead(const std::vector<TFound>& files)
+        : files_(files)
+        , thread_([this] { Run(); })
+    {
+    }
+    ~TReadAhead()
+    {
+        stop_ = true;
+        free_.release(Slots);
+        thread_.join();
+    }
+
+    // The next file in order, valid until Release().
+    TRead& Take()
+    {
+        ready_.acquire();
+        TRead& read = slots_[taken_ % Slots];
+        if (read.Failure)
+            std::rethrow_exception(read.Failure);
+        return read;
+    }
+    void Release()
+    {
+        ++taken_;
+        free_.release();
+    }
+
+private:
+    static constexpr std::size_t Slots = 4;
+
+    void Run()
+    {
+        for (std::size_t k = 0; k < files_.size(); ++k) {
+            free_.acquire();
+            if (stop_)
+                return;
+            ReadOne(files_[k].Path, slots_[k % Slots]);
+            ready_.release();
+        }
+    }
+
+    const std::vector<TFound>& files_;
+    std::array<TRead, Slots> slots_;
+    std::counting_semaphore<> free_{Slots};
+    std::counting_semaphore<> ready_{0};
+    std::atomic<bool> stop_ = false;
+    std::size_t taken_ = 0;
+    std::thread thread_; // last: it starts once the rest is made
+};
+
 // ---- Figures ----------------------------------------------------------------
 
 unsigned Flags(const TTestResult& test, std::size_t item, const std::vector<unsigned>& totals, double medianTotal)
@@ -445,26 +532,19 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
     const std::vector<TNamed> names = Name(found);
 
     std::map<QString, TGathering> tests;
-    TResults run;
     TScratch scratch;
+    TReadAhead reader(found);
     for (std::size_t k = 0; k < found.size(); ++k) {
-        const std::string& path = found[k].Path;
-        try {
-            ReadResults(path, run, MaxLine);
-        } catch (const EResultsError& e) {
-            journal.Warnings.push_back({path, e.Line, e.what()});
-            continue;
-        } catch (const EError& e) {
-            journal.Warnings.push_back({path, 0, AsShown(e.what())});
+        TRead& read = reader.Take();
+        if (read.Refused) {
+            journal.Warnings.push_back(std::move(*read.Refused));
+            reader.Release();
             continue;
         }
-        if (run.Questions == 0) {
-            journal.Warnings.push_back({path, 1, JournalMsg::NoQuestions});
-            continue;
-        }
+        const TResults& run = read.Run;
         TStudentResult student;
         student.Name = names[k].Student;
-        student.Path = path;
+        student.Path = found[k].Path;
         student.Right = run.Right;
         student.Questions = run.Questions;
         student.Percent = 100.0 * run.Right / run.Questions;
@@ -475,6 +555,7 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
             AddDetailed(test, run, std::move(student), scratch);
         else
             test.ScoreOnly.push_back(std::move(student));
+        reader.Release();
     }
     for (auto& [name, gathering] : tests) {
         journal.Tests.push_back(Settle(gathering, journal.Warnings));
