@@ -277,8 +277,10 @@ void ReadOne(const std::string& path, TRead& into)
 }
 
 // Reads and parses the files on a second thread while the ones already read
-// are gathered, as the two take about as long. A few slots, reused, keep
-// memory bounded and allocation low; the files are gathered in order.
+// are gathered, as the two take about as long. The files go over in batches,
+// as waking a thread for each file would cost more than the file; a few
+// batches of slots, reused, keep memory bounded and allocation low. The
+// files are gathered in order.
 class TReadAhead {
 public:
     explicit TReadAhead(const std::vector<TFound>& files)
@@ -289,42 +291,47 @@ public:
     ~TReadAhead()
     {
         stop_ = true;
-        free_.release(Slots);
+        free_.release(Batches);
         thread_.join();
     }
 
     // The next file in order, valid until Release().
     TRead& Take()
     {
-        ready_.acquire();
-        TRead& read = slots_[taken_ % Slots];
+        if (taken_ % Batch == 0)
+            ready_.acquire();
+        TRead& read = slots_[taken_ % slots_.size()];
         if (read.Failure)
             std::rethrow_exception(read.Failure);
         return read;
     }
     void Release()
     {
-        ++taken_;
-        free_.release();
+        if (++taken_ % Batch == 0)
+            free_.release();
     }
 
 private:
-    static constexpr std::size_t Slots = 4;
+    static constexpr std::size_t Batch = 8;
+    static constexpr std::size_t Batches = 2;
 
     void Run()
     {
         for (std::size_t k = 0; k < files_.size(); ++k) {
-            free_.acquire();
-            if (stop_)
-                return;
-            ReadOne(files_[k].Path, slots_[k % Slots]);
-            ready_.release();
+            if (k % Batch == 0) {
+                free_.acquire();
+                if (stop_)
+                    return;
+            }
+            ReadOne(files_[k].Path, slots_[k % slots_.size()]);
+            if ((k + 1) % Batch == 0 || k + 1 == files_.size())
+                ready_.release();
         }
     }
 
     const std::vector<TFound>& files_;
-    std::array<TRead, Slots> slots_;
-    std::counting_semaphore<> free_{Slots};
+    std::array<TRead, Batch * Batches> slots_;
+    std::counting_semaphore<> free_{Batches};
     std::counting_semaphore<> ready_{0};
     std::atomic<bool> stop_ = false;
     std::size_t taken_ = 0;
