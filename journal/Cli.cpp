@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,19 +102,24 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
         ProbeFile(*args.Xlsx);
     if (args.Csv)
         ProbeFolder(*args.Csv);
+    // The spreadsheet takes longest: it is written on a second thread while
+    // the report and the CSV are written here (should either fail, the
+    // spreadsheet is finished first). Each is announced in the usual order.
+    std::future<void> xlsx;
+    if (args.Xlsx)
+        xlsx = std::async(std::launch::async, [&] { WriteXlsx(journal, *args.Xlsx); });
     WriteHtml(journal, scale, args.Html);
     if (announce)
         std::cout << Format(JournalMsg::Written, args.Html);
+    if (args.Csv)
+        WriteCsv(journal, *args.Csv);
     if (args.Xlsx) {
-        WriteXlsx(journal, *args.Xlsx);
+        xlsx.get();
         if (announce)
             std::cout << Format(JournalMsg::Written, *args.Xlsx);
     }
-    if (args.Csv) {
-        WriteCsv(journal, *args.Csv);
-        if (announce)
-            std::cout << Format(JournalMsg::Written, *args.Csv);
-    }
+    if (args.Csv && announce)
+        std::cout << Format(JournalMsg::Written, *args.Csv);
 }
 
 int ExitStatus(const TJournal& journal)
