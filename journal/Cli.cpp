@@ -4,6 +4,7 @@
 #include "engine/Errors.h"
 #include "journal/Reports.h"
 
+#include <future>
 #include <iostream>
 
 TJournalArgs ParseArgs(int argc, char* argv[])
@@ -54,11 +55,17 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
     TOutputFiles files(journal.Inputs);
     QSaveFile& html = files.Open(args.Html);
     QSaveFile* xlsx = args.Xlsx ? &files.Open(*args.Xlsx) : nullptr;
+    // The spreadsheet takes longest: it is written on a second thread while
+    // the CSV and the report are written here. Should either fail, the
+    // future waits for the spreadsheet as it goes, and nothing is replaced.
+    std::future<void> book;
+    if (xlsx)
+        book = std::async(std::launch::async, [&] { WriteXlsx(journal, *xlsx, *args.Xlsx); });
     if (args.Csv)
         WriteCsv(journal, files, *args.Csv);
     WriteHtml(journal, scale, html, args.Html);
     if (xlsx)
-        WriteXlsx(journal, *xlsx, *args.Xlsx);
+        book.get();
     files.Commit();
     if (!announce)
         return;

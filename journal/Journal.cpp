@@ -9,15 +9,20 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
+#include <semaphore>
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -169,14 +174,14 @@ struct TViewHash {
 
 // Files of one test name that share one set of wordings.
 struct TGroup {
-    std::vector<std::string> Wordings; // sorted: the group's signature
     std::vector<TQuestionResult> Items;
     // Item numbers of each wording; more than one when a test repeats it.
     std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> Index;
     std::vector<TStudentResult> Students;
     std::vector<std::uint8_t> Marks;
     std::vector<std::uint32_t> Chosen;
-    // Each item's option texts: files written to mislead could bring many.
+    // Option texts of the items that have many: files written to mislead
+    // could bring thousands.
     std::vector<std::unordered_map<std::string, std::uint32_t, TViewHash, std::equal_to<>>> OptionIndex;
 };
 
@@ -186,31 +191,71 @@ struct TGathering {
     std::vector<TStudentResult> ScoreOnly;
 };
 
+// Reused from file to file, so that gathering allocates little.
+struct TScratch {
+    std::vector<unsigned> Items; // each block's item
+    std::vector<unsigned> Seen;  // blocks met per wording, by its first item
+};
+
+// An item with this many option texts has them indexed; fewer are compared
+// in turn, which is quicker than hashing.
+constexpr std::size_t IndexedOptions = 16;
+
 std::uint32_t Tally(TGroup& group, unsigned item, std::string_view text)
 {
-    auto& index = group.OptionIndex[item];
-    if (const auto found = index.find(text); found != index.end())
-        return found->second;
     std::vector<TOptionTally>& options = group.Items[item].Options;
+    auto& index = group.OptionIndex[item];
+    if (index.empty()) {
+        for (std::size_t k = 0; k < options.size(); ++k)
+            if (options[k].Text == text)
+                return std::uint32_t(k);
+        if (options.size() + 1 >= IndexedOptions)
+            for (std::size_t k = 0; k < options.size(); ++k)
+                index.emplace(options[k].Text, std::uint32_t(k));
+    } else if (const auto found = index.find(text); found != index.end()) {
+        return found->second;
+    }
     options.push_back({std::string(text), 0, false});
-    index.emplace(std::string(text), std::uint32_t(options.size() - 1));
+    if (!index.empty())
+        index.emplace(std::string(text), std::uint32_t(options.size() - 1));
     return std::uint32_t(options.size() - 1);
 }
 
-void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, std::vector<std::string_view>& sorted)
+// Whether the file's blocks are the group's wordings, as many times each;
+// if so, `scratch.Items` holds each block's item (a repeated wording's
+// blocks take its items in turn).
+bool Match(const TGroup& group, const TResults& run, TScratch& scratch)
 {
-    sorted.clear();
-    for (const TResultBlock& b : run.Blocks)
-        sorted.push_back(b.Text);
-    std::sort(sorted.begin(), sorted.end());
+    if (run.Blocks.size() != group.Items.size())
+        return false;
+    scratch.Items.clear();
+    scratch.Seen.assign(group.Items.size(), 0);
+    for (const TResultBlock& b : run.Blocks) {
+        const auto found = group.Index.find(std::string_view(b.Text));
+        if (found == group.Index.end())
+            return false;
+        const std::vector<unsigned>& places = found->second;
+        unsigned& seen = scratch.Seen[places.front()];
+        if (seen == places.size())
+            return false;
+        scratch.Items.push_back(places[seen++]);
+    }
+    return true;
+}
+
+void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, TScratch& scratch)
+{
     TGroup* group = nullptr;
     for (TGroup& g : test.Groups)
-        if (std::equal(g.Wordings.begin(), g.Wordings.end(), sorted.begin(), sorted.end()))
+        if (Match(g, run, scratch)) {
             group = &g;
+            break;
+        }
     if (!group) {
         TGroup& g = test.Groups.emplace_back();
-        g.Wordings.assign(sorted.begin(), sorted.end());
+        scratch.Items.clear();
         for (const TResultBlock& b : run.Blocks) {
+            scratch.Items.push_back(unsigned(g.Items.size()));
             g.Index[b.Text].push_back(unsigned(g.Items.size()));
             g.Items.push_back({b.Text, {}, 0, 0, {}, 0});
         }
@@ -223,31 +268,121 @@ void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, 
     group->Students.push_back(std::move(student));
     group->Marks.resize((row + 1) * items);
     group->Chosen.resize((row + 1) * items);
-    std::vector<unsigned> seen(items, 0);
-    for (const TResultBlock& b : run.Blocks) {
-        const std::vector<unsigned>& places = group->Index.find(std::string_view(b.Text))->second;
-        const unsigned item = places[seen[places.front()]++];
+    for (std::size_t k = 0; k < run.Blocks.size(); ++k) {
+        const TResultBlock& b = run.Blocks[k];
+        const unsigned item = scratch.Items[k];
         TQuestionResult& q = group->Items[item];
-        for (const std::string& option : b.Options)
-            Tally(*group, item, option);
+        // The options as shown, by their place in the item's list.
+        std::uint32_t shown[5];
+        for (std::size_t o = 0; o < b.Options.size(); ++o)
+            shown[o] = Tally(*group, item, b.Options[o]);
         std::uint32_t choice = Skipped;
         if (b.Given == 0) {
             ++q.Skipped;
         } else {
             // Two option buttons are always shown: a second button chosen
             // under a one-option question is an empty option.
-            choice = Tally(*group, item,
-                b.Given <= b.Options.size() ? std::string_view(b.Options[b.Given - 1u]) : std::string_view());
+            choice = b.Given <= b.Options.size() ? shown[b.Given - 1u] : Tally(*group, item, {});
             ++q.Options[choice].Chosen;
         }
         if (b.Correct >= 1 && b.Correct <= b.Options.size())
-            q.Options[Tally(*group, item, b.Options[b.Correct - 1u])].Right = true;
+            q.Options[shown[b.Correct - 1u]].Right = true;
         else
             ++q.RightNotShown;
         group->Marks[row * items + item] = b.Given == b.Correct;
         group->Chosen[row * items + item] = choice;
     }
 }
+
+// ---- Reading ahead ------------------------------------------------------------
+
+// One file as read: its results, or why they are not used.
+struct TRead {
+    TResults Run;
+    std::optional<TWarning> Refused;
+    std::exception_ptr Failure; // anything but a file's fault
+};
+
+void ReadOne(const std::string& path, TRead& into)
+{
+    into.Refused.reset();
+    into.Failure = nullptr;
+    try {
+        ReadResults(path, into.Run, MaxLine);
+        if (into.Run.Questions == 0)
+            into.Refused = TWarning{path, 1, JournalMsg::NoQuestions};
+    } catch (const EResultsError& e) {
+        into.Refused = TWarning{path, e.Line, e.what()};
+    } catch (const EInOutError& e) {
+        into.Refused = TWarning{path, 0, e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())};
+    } catch (const EError& e) {
+        into.Refused = TWarning{path, 0, AsShown(e.what())};
+    } catch (...) {
+        into.Failure = std::current_exception();
+    }
+}
+
+// Reads and parses the files on a second thread while the ones already read
+// are gathered, as the two take about as long. The files go over in batches,
+// as waking a thread for each file would cost more than the file; a few
+// batches of slots, reused, keep memory bounded and allocation low. The
+// files are gathered in order.
+class TReadAhead {
+public:
+    explicit TReadAhead(const std::vector<TFound>& files)
+        : files_(files)
+        , thread_([this] { Run(); })
+    {
+    }
+    ~TReadAhead()
+    {
+        stop_ = true;
+        free_.release(Batches);
+        thread_.join();
+    }
+
+    // The next file in order, valid until Release().
+    TRead& Take()
+    {
+        if (taken_ % Batch == 0)
+            ready_.acquire();
+        TRead& read = slots_[taken_ % slots_.size()];
+        if (read.Failure)
+            std::rethrow_exception(read.Failure);
+        return read;
+    }
+    void Release()
+    {
+        if (++taken_ % Batch == 0)
+            free_.release();
+    }
+
+private:
+    static constexpr std::size_t Batch = 8;
+    static constexpr std::size_t Batches = 2;
+
+    void Run()
+    {
+        for (std::size_t k = 0; k < files_.size(); ++k) {
+            if (k % Batch == 0) {
+                free_.acquire();
+                if (stop_)
+                    return;
+            }
+            ReadOne(files_[k].Path, slots_[k % slots_.size()]);
+            if ((k + 1) % Batch == 0 || k + 1 == files_.size())
+                ready_.release();
+        }
+    }
+
+    const std::vector<TFound>& files_;
+    std::array<TRead, Batch * Batches> slots_;
+    std::counting_semaphore<> free_{Batches};
+    std::counting_semaphore<> ready_{0};
+    std::atomic<bool> stop_ = false;
+    std::size_t taken_ = 0;
+    std::thread thread_; // last: it starts once the rest is made
+};
 
 // ---- Figures ----------------------------------------------------------------
 
@@ -450,29 +585,19 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
     const std::vector<TNamed> names = Name(found);
 
     std::map<QString, TGathering> tests;
-    TResults run;
-    std::vector<std::string_view> sorted;
+    TScratch scratch;
+    TReadAhead reader(found);
     for (std::size_t k = 0; k < found.size(); ++k) {
-        const std::string& path = found[k].Path;
-        try {
-            ReadResults(path, run, MaxLine);
-        } catch (const EResultsError& e) {
-            journal.Warnings.push_back({path, e.Line, e.what()});
-            continue;
-        } catch (const EInOutError& e) {
-            journal.Warnings.push_back({path, 0, e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())});
-            continue;
-        } catch (const EError& e) {
-            journal.Warnings.push_back({path, 0, AsShown(e.what())});
+        TRead& read = reader.Take();
+        if (read.Refused) {
+            journal.Warnings.push_back(std::move(*read.Refused));
+            reader.Release();
             continue;
         }
-        if (run.Questions == 0) {
-            journal.Warnings.push_back({path, 1, JournalMsg::NoQuestions});
-            continue;
-        }
+        const TResults& run = read.Run;
         TStudentResult student;
         student.Name = names[k].Student;
-        student.Path = path;
+        student.Path = found[k].Path;
         student.Right = run.Right;
         student.Questions = run.Questions;
         student.Percent = 100.0 * run.Right / run.Questions;
@@ -480,9 +605,10 @@ TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale
         TGathering& test = tests[names[k].Test];
         test.Name = names[k].Test;
         if (run.Detailed())
-            AddDetailed(test, run, std::move(student), sorted);
+            AddDetailed(test, run, std::move(student), scratch);
         else
             test.ScoreOnly.push_back(std::move(student));
+        reader.Release();
     }
     for (auto& [name, gathering] : tests) {
         journal.Tests.push_back(Settle(gathering, journal.Warnings));

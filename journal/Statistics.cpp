@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 
 // Sums are kept in integers, so a zero variance is found exactly rather than
 // as a rounding residue that would make a figure out of noise.
@@ -29,7 +30,6 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
 
     std::vector<TItemFigures> figures(marks.Items);
     std::vector<Int> rest(n);
-    std::vector<Int> column(n);
     for (std::size_t i = 0; i < marks.Items; ++i) {
         Int sx = 0;
         Int sy = 0;
@@ -38,7 +38,6 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
         for (std::size_t s = 0; s < n; ++s) {
             const Int x = marks.At(s, i);
             const Int y = totals[s] - x;
-            column[s] = x;
             rest[s] = y;
             sx += x;
             sy += y;
@@ -58,12 +57,11 @@ std::vector<TItemFigures> ItemFigures(const TMarks& marks)
         f.Sd = 100.0 * std::sqrt(double(vx) / double(N * (N - 1)));
         if (vx > 0 && vy > 0)
             f.Discrimination = 100.0 * double(cov) / std::sqrt(double(vx) * double(vy));
-        // The largest covariance these marks and rests allow: both sorted.
-        std::sort(column.begin(), column.end());
-        std::sort(rest.begin(), rest.end());
-        Int sorted = 0;
-        for (std::size_t s = 0; s < n; ++s)
-            sorted += column[s] * rest[s];
+        // The largest covariance these marks and rests allow: both sorted,
+        // so the sx marks of 1 meet the sx largest rests.
+        const auto largest = rest.begin() + std::ptrdiff_t(n - std::size_t(sx));
+        std::nth_element(rest.begin(), largest, rest.end());
+        const Int sorted = std::accumulate(largest, rest.end(), Int(0));
         const Int covMax = N * sorted - sx * sy;
         if (covMax != 0)
             f.Efficiency = 100.0 * double(cov) / double(covMax);

@@ -101,6 +101,19 @@ TEST_F(JournalTool, CsvFilesExactly)
 }
 
 // A student's name comes from a file name, which may hold anything but '/'.
+// The spreadsheet is written beside the report and the CSV; each output is
+// still announced once written, in the order of the help text.
+TEST_F(JournalTool, EveryOutputWrittenAndAnnouncedInOrder)
+{
+    const std::string folder = MakeClass();
+    const Outcome run = Journal({QString::fromStdString(folder), "--xlsx", "j.xlsx", "--csv", "csv"}, tmp.Path(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "journal.html: записано\nj.xlsx: записано\ncsv: записано\n");
+    EXPECT_EQ(ReadBytes(tmp.Path("j.xlsx")).substr(0, 2), "PK");
+    EXPECT_NE(ReadBytes(tmp.Path("journal.html")).find("Иванов"), std::string::npos);
+    EXPECT_NE(ReadBytes(tmp.Path("csv/tests.csv")).find("алгебра"), std::string::npos);
+}
+
 TEST_F(JournalTool, NamesWithCommasQuotesAndLineBreaksAreQuoted)
 {
     std::filesystem::create_directories(tmp.Path("t"));

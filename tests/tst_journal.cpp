@@ -181,6 +181,28 @@ TEST_F(JournalFiles, FileWithOtherQuestionsIsReportedNotMixedIn)
     EXPECT_EQ(j.Tests[0].Score.Attempts, 3u);
 }
 
+// A test may repeat a question: its files go together only with the same
+// wordings as many times each, whatever the order.
+TEST_F(JournalFiles, RepeatedWordingCountsAsOftenAsItIsShown)
+{
+    Put("t/a.out", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q1", {"a", "b"}, 2, 1}, {"Q2", {"a", "b"}, 1, 1}}));
+    Put("t/b.out", Results({{"Q2", {"b", "a"}, 1, 2}, {"Q1", {"b", "a"}, 1, 2}, {"Q1", {"a", "b"}, 1, 1}}));
+    const std::string other = Put("t/c.out", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"a", "b"}, 1, 1},
+        {"Q2", {"a", "b"}, 1, 1}}));
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 1u);
+    EXPECT_EQ(Students(j.Tests[0]), QStringList({"a", "b"}));
+    ASSERT_EQ(j.Warnings.size(), 1u);
+    EXPECT_EQ(j.Warnings[0].Path, other);
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items.size(), 3u);
+    // The first Q1 each file shows is the first item, the second the second.
+    EXPECT_EQ(t.Marks.At(0, 0), 1);
+    EXPECT_EQ(t.Marks.At(0, 1), 0);
+    EXPECT_EQ(t.Marks.At(1, 0), 0);
+    EXPECT_EQ(t.Marks.At(1, 1), 1);
+}
+
 TEST_F(JournalFiles, BrokenFilesReportedWithPathAndLine)
 {
     Put("t/good.out", Results(TwoRight));
@@ -249,6 +271,28 @@ TEST_F(JournalFiles, OptionsCountedByTextSkipsAndHiddenRightOption)
         EXPECT_EQ(o.Right, o.Text == "b") << o.Text;
     }
     EXPECT_EQ(chosen, 3u);
+}
+
+// Files written to mislead can bring any number of option texts: each is
+// still counted once, in the order first met.
+TEST_F(JournalFiles, ManyOptionTextsEachCountedOnce)
+{
+    const int files = 40;
+    for (int k = 0; k < files; ++k) {
+        const std::string o = "o" + std::to_string(k);
+        Put("t/s" + std::to_string(100 + k) + ".out",
+            Results({{"Q", {o, "o" + std::to_string(k + 1), "o" + std::to_string(k + 2), "o0"}, 1, 2}}));
+    }
+    const TJournal j = Build();
+    ASSERT_EQ(j.Tests.size(), 1u);
+    const std::vector<TOptionTally>& options = j.Tests[0].Items[0].Options;
+    ASSERT_EQ(options.size(), std::size_t(files + 2));
+    for (int k = 0; k < files + 2; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(options[k].Text, "o" + std::to_string(k));
+        EXPECT_EQ(options[k].Chosen, k < files ? 1u : 0u);
+        EXPECT_EQ(options[k].Right, k >= 1 && k <= files);
+    }
 }
 
 TEST_F(JournalFiles, WrongKeyWhenTheStrongerHalfPrefersAWrongOption)
