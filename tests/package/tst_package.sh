@@ -38,7 +38,9 @@ expected=(usr/bin/Ekzamo usr/bin/ekzamo-check usr/bin/ekzamo-convert usr/bin/ekz
           usr/share/applications/io.github.ekzamo.Journal.desktop
           "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml"
           "usr/share/icons/hicolor/scalable/apps/$id.svg"
-          usr/share/doc/ekzamo/README.md usr/share/doc/ekzamo/examples/help.htxt)
+          usr/share/doc/ekzamo/README.md usr/share/doc/ekzamo/examples/help.htxt
+          usr/share/doc/ekzamo/docs/formats.md usr/share/doc/ekzamo/docs/performance.md
+          usr/share/doc/ekzamo/docs/development.md)
 for size in 16 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
