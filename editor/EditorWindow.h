@@ -19,7 +19,8 @@ class TEditorWindow;
 }
 
 // The test editor: the questions in a list beside the selected question's
-// wording and options, the warnings below, every edit undoable.
+// pane, the warnings below, every edit undoable. The window holds the
+// actions and the dialogs; reading and writing files is the document's.
 class TEditorWindow : public QMainWindow {
     Q_OBJECT
 
@@ -39,7 +40,6 @@ public:
     // Moodle's exchange formats, UTF-8 files. Importing replaces the test
     // (unsaved changes are the caller's to ask about) and leaves it unsaved;
     // both raise EError, and say what was left out in a message.
-    using TExchange = ::TExchange;
     void ImportFile(const std::string& path, TExchange format);
     void ExportFile(const std::string& path, TExchange format);
     // Brings the warnings pane up to date now rather than after the pause.
