@@ -2,14 +2,19 @@
 #include "editor/Document.h"
 
 #include "editor/Markers.h"
+#include "editor/Warnings.h"
+#include "engine/Aiken.h"
 #include "engine/Ansi.h"
 #include "engine/Check.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
+#include "engine/Formats.h"
+#include "engine/Gift.h"
 #include "engine/TestFile.h"
 #include "engine/TestReader.h"
 
 #include <QByteArrayView>
+#include <QFileInfo>
 #include <QUndoCommand>
 #include <algorithm>
 #include <chrono>
@@ -136,6 +141,12 @@ const QString CannotOpen = QStringLiteral("Не удалось открыть «
 const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
 const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
                                         "не прочитав ни одного вопроса");
+const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
+const QString QuestionNote = QStringLiteral("вопрос %1");
+const QString LineNote = QStringLiteral("строка %1");
+const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
+                                        "Windows-1251. Замените его.");
+const QString NotSavedTooLong = QStringLiteral("Тест не сохранён: %1.");
 
 // Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
 bool LooksUtf8(const std::string& bytes)
@@ -156,6 +167,12 @@ void CheckLineLengths(const std::string& path, const TTestContent& content, bool
 TEditQuestion NewQuestion()
 {
     return {QString(), {QString(), QString()}, 0};
+}
+
+QString ShownOnly(QString text)
+{
+    text.remove(MarkerLine);
+    return text;
 }
 
 TTestDocument::TTestDocument(QObject* parent)
@@ -418,4 +435,86 @@ TTestForEditing ReadTestForEditing(const std::string& path)
     else
         CheckLineLengths(path, content, true);
     return test;
+}
+
+ENotSaved::ENotSaved(const QString& message, int question, int field, qsizetype at, qsizetype length)
+    : EError(message.toStdString())
+    , Question(question)
+    , Field(field)
+    , At(at)
+    , Length(length)
+{
+}
+
+void SaveForEditing(const std::string& path, const std::vector<TEditQuestion>& questions)
+{
+    const TBadCharacter bad = FirstBadCharacter(questions);
+    if (bad.Question >= 0)
+        throw ENotSaved(NotSaved.arg(bad.Spot.Character).arg(bad.Question + 1), bad.Question, bad.Field, bad.Spot.At,
+            bad.Spot.Character.size());
+    const std::vector<TTestItem> items = ToItems(questions);
+    if (const std::size_t k = FirstTooLong(items))
+        throw ENotSaved(NotSavedTooLong.arg(TooLongMessage(k)), int(k) - 1, Fields::Wording);
+    SaveTestFile(path, items);
+}
+
+TImported ImportForEditing(const std::string& path, TExchange format)
+{
+    const QString name = QFileInfo(FromNativePath(path)).fileName();
+    const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const EError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    TFormatNote problem;
+    if (!CheckUtf8Text(bytes, problem))
+        fail(LineNote.arg(problem.Line) + QStringLiteral(": ") + QString::fromStdString(problem.Text));
+    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    TImported imported;
+    imported.Notes = NoteLines(plain.Notes, LineNote);
+    if (plain.Questions.empty())
+        fail(QString::fromUtf8(FormatMsg::NoQuestions)
+            + (imported.Notes.isEmpty() ? QString() : u'\n' + imported.Notes.join(u'\n')));
+    for (const TPlainQuestion& p : plain.Questions) {
+        // The exchange formats hold text as shown: '&' is an ampersand.
+        TEditQuestion q;
+        q.Text = JoinLines(QString::fromStdString(p.Text));
+        for (const std::string& option : p.Options)
+            q.Options << JoinLines(QString::fromStdString(option));
+        q.Correct = p.Correct;
+        imported.Questions.push_back(std::move(q));
+    }
+    if (const std::size_t k = FirstTooLong(ToItems(imported.Questions)))
+        fail(LineNote.arg(plain.Questions[k - 1].Line) + QStringLiteral(": ") + TooLongMessage(k));
+    return imported;
+}
+
+QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TExchange format)
+{
+    std::vector<TPlainQuestion> plain;
+    std::vector<TFormatNote> notes;
+    for (std::size_t k = 0; k < questions.size(); ++k) {
+        const TEditQuestion& q = questions[k];
+        TPlainQuestion p;
+        p.Line = k + 1;
+        bool marker = q.Text.contains(MarkerLine);
+        p.Text = ShownOnly(q.Text).toStdString();
+        for (const QString& option : q.Options) {
+            marker = marker || option.contains(MarkerLine);
+            p.Options.push_back(ShownOnly(option).toStdString());
+            p.OptionLines.push_back(k + 1);
+        }
+        p.Correct = q.Correct;
+        if (marker)
+            notes.push_back({k + 1, FormatMsg::LoneMarker});
+        plain.push_back(std::move(p));
+    }
+    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
+    const QStringList lines = NoteLines(notes, QuestionNote);
+    if (bytes.empty())
+        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
+    SaveFileBytes(path, bytes);
+    return lines;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "engine/Errors.h"
 #include "engine/TestFile.h"
 
 #include <QObject>
@@ -31,8 +32,14 @@ inline constexpr int RightMark = -1;
 inline constexpr int OptionList = -2;
 }
 
+// The most options a question of the file holds.
+inline constexpr int MaxOptions = 255;
+
 // A new question: an empty wording and two empty options, neither marked.
 TEditQuestion NewQuestion();
+
+// A text in the editor's form as shown, the markers' low lines left out.
+QString ShownOnly(QString text);
 
 // A test being edited: its questions and every change to them, undoable.
 // Each change replaces a run of questions with others, so one kind of step
@@ -137,3 +144,31 @@ TTestForEditing ReadTestForEditing(const std::string& path);
 // A test read for editing decoded as the teacher chose; raises EError, as
 // ReadTestForEditing does, when a line is too long read so.
 std::vector<TEditQuestion> DecodeForEditing(const std::string& path, const TTestContent& content, bool utf8);
+
+// Why the questions cannot be saved, and the place to show the teacher:
+// the field, and the characters at fault in it when `At` is not -1.
+class ENotSaved : public EError {
+public:
+    ENotSaved(const QString& message, int question, int field, qsizetype at = -1, qsizetype length = 0);
+    const int Question;
+    const int Field;
+    const qsizetype At;
+    const qsizetype Length;
+};
+// Saves the questions as a test file. Raises ENotSaved for a text the file
+// cannot hold, EError when it cannot be written.
+void SaveForEditing(const std::string& path, const std::vector<TEditQuestion>& questions);
+
+// Moodle's exchange formats, UTF-8 files.
+enum class TExchange { Gift, Aiken };
+// A test imported for editing, and what of it was left out, a note a line.
+struct TImported {
+    std::vector<TEditQuestion> Questions;
+    QStringList Notes;
+};
+// Reads an exchange file to edit. Raises EError saying why it cannot be
+// imported: unreadable, not UTF-8 text, no questions, too long a line.
+TImported ImportForEditing(const std::string& path, TExchange format);
+// Writes the questions to an exchange file and says what it left out, a
+// note a line; raises EError when there is nothing to write or writing fails.
+QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TExchange format);

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "editor/EditorWindow.h"
 
-#include "editor/Markers.h"
 #include "editor/NotesDialog.h"
 #include "editor/PrintOptions.h"
+#include "editor/QuestionPane.h"
+#include "editor/RecentFiles.h"
 #include "editor/Sheet.h"
-#include "engine/Aiken.h"
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
-#include "engine/Files.h"
-#include "engine/Formats.h"
-#include "engine/Gift.h"
 #include "engine/TestFile.h"
 #include "ui/Appearance.h"
 #include "ui/Messages.h"
@@ -19,15 +16,11 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRadioButton>
-#include <QSettings>
-#include <QValidator>
+#include <QPushButton>
 #include <algorithm>
 #include <utility>
 
@@ -39,16 +32,11 @@ const QString GiftFilter = QStringLiteral("GIFT (*.gift *.txt);;Все файл�
 const QString AikenFilter = QStringLiteral("Aiken (*.txt);;Все файлы (*)");
 const QString ImportTitle = QStringLiteral("Импорт теста");
 const QString ExportTitle = QStringLiteral("Экспорт теста");
-const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
 const QString ImportNotes = QStringLiteral("Импортировано вопросов: %1. Замечания (%2):");
 const QString ImportNote = QStringLiteral("Импорт из «%1»:\n%2");
 const QString ExportNotes = QStringLiteral("Тест экспортирован с замечаниями (%1):");
-const QString QuestionNote = QStringLiteral("вопрос %1");
-const QString LineNote = QStringLiteral("строка %1");
 const QString PdfFilter = QStringLiteral("PDF (*.pdf)");
 const QString ListEmptyWording = QStringLiteral("(нет текста)");
-const QString RightName = QStringLiteral("Вариант %1 — правильный ответ");
-const QString OptionName = QStringLiteral("Вариант %1");
 const QString NoWarnings = QStringLiteral("Предупреждений нет");
 const QString Summary = QStringLiteral("Вопросов: %1, предупреждений: %2");
 const QString AskSave = QStringLiteral("Тест «%1» изменён. Сохранить изменения?");
@@ -71,41 +59,13 @@ const QString Overwrite = QStringLiteral("&Перезаписать");
 const QString CancelText = QStringLiteral("Отмена");
 const QString TooLongTyped = QStringLiteral("Строка файла теста не может быть длиннее %1 знаков (каждый «&» "
                                             "записывается дважды)");
-const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
-                                        "Windows-1251. Замените его.");
-const QString NotSavedTooLong = QStringLiteral("Тест не сохранён: %1.");
 const QString PutCursorInOption = QStringLiteral("Поставьте курсор в вариант ответа, который нужно отметить");
-const QString RecentEmpty = QStringLiteral("(пусто)");
-const QString RecentKey = QStringLiteral("recentFiles");
-const QString BadFieldStyle = QStringLiteral("QLineEdit { background: #ffd8d8; }");
-const QString BadFieldTip = QStringLiteral("Символ «%1» нельзя записать в Windows-1251");
 
 // The keys of the window's Undo and Redo, the same on every desktop.
 const QKeySequence UndoKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_Z)};
 const QKeySequence RedoKeys[] = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
 
-constexpr int MaxOptions = 255;
-constexpr int RecentCount = 8;
 constexpr int WarningPause = 250; // ms after the last keystroke
-
-void StoreRecent(const std::string& path)
-{
-    QSettings settings;
-    QStringList recent = settings.value(RecentKey).toStringList();
-    const QString full = QFileInfo(FromNativePath(path)).absoluteFilePath();
-    recent.removeAll(full);
-    recent.prepend(full);
-    while (recent.size() > RecentCount)
-        recent.removeLast();
-    settings.setValue(RecentKey, recent);
-}
-
-
-QString ShownOnly(QString text)
-{
-    text.remove(MarkerLine);
-    return text;
-}
 
 QString ListLabel(int index, const TEditQuestion& q)
 {
@@ -113,46 +73,47 @@ QString ListLabel(int index, const TEditQuestion& q)
     return QStringLiteral("%1. %2").arg(index + 1).arg(text.isEmpty() ? ListEmptyWording : text.left(200));
 }
 
-// Shows the character a field cannot save, or nothing.
-void MarkBadCharacter(QLineEdit* field, const QString& text)
+// The settings of a file dialog, as each of the window's sets them up.
+struct TFileChoice {
+    QString Title;
+    const char* Name = nullptr; // its object name
+    QString Filter;
+    bool Save = false;
+    QString Suffix; // added to a name typed without one
+    QString Directory; // where it opens, unless empty
+    QString File; // the name it offers, unless empty
+};
+
+// Asks for a file in Qt's own dialog, the same on every desktop: its path,
+// or an empty one when cancelled.
+std::string ChooseFile(QWidget* parent, const TFileChoice& choice)
 {
-    const TBadSpot bad = BadCharacterIn(text);
-    field->setStyleSheet(bad.At < 0 ? QString() : BadFieldStyle);
-    field->setToolTip(bad.At < 0 ? QString() : BadFieldTip.arg(bad.Character));
+    QFileDialog dialog(parent, choice.Title);
+    dialog.setObjectName(QString::fromLatin1(choice.Name));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (choice.Save)
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+    else
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(choice.Filter);
+    if (!choice.Suffix.isEmpty())
+        dialog.setDefaultSuffix(choice.Suffix);
+    if (!choice.Directory.isEmpty())
+        dialog.setDirectory(choice.Directory);
+    if (!choice.File.isEmpty())
+        dialog.selectFile(choice.File);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return ToNativePath(dialog.selectedFiles().constFirst());
 }
 
-// The window's own Undo and Redo, not those of the line edit with the focus.
-class TUndoKeys : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::ShortcutOverride) {
-            const QKeySequence keys(static_cast<QKeyEvent*>(event)->keyCombination());
-            const auto same = [&keys](const QKeySequence& k) { return k == keys; };
-            if (std::any_of(std::begin(UndoKeys), std::end(UndoKeys), same)
-                || std::any_of(std::begin(RedoKeys), std::end(RedoKeys), same))
-                return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// A field takes no edit that would make too long a line of the file.
-class TLineValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return TooLongForFile(input) ? Invalid : Acceptable; }
-};
-
-// Makes one of the window's fields: its own undo is the window's, and it
-// holds no more than a line of the file.
-void SetUpField(QLineEdit* field)
+// A push button standing for an action: it shows the action's enabled
+// state and triggers it.
+void BindButton(QPushButton* button, QAction* action)
 {
-    field->installEventFilter(new TUndoKeys(field));
-    field->setValidator(new TLineValidator(field));
+    button->setEnabled(action->isEnabled());
+    QObject::connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
 }
 
 } // namespace
@@ -169,7 +130,6 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     ui->TopSplitter->setStretchFactor(1, 2);
     ui->MainSplitter->setStretchFactor(0, 3);
     ui->MainSplitter->setStretchFactor(1, 1);
-    SetUpField(ui->Wording);
     // The counts stay when a menu's status tips come and go.
     summary_ = new QLabel(ui->StatusBar);
     summary_->setObjectName(QStringLiteral("Summary"));
@@ -185,89 +145,85 @@ TEditorWindow::TEditorWindow(QWidget* parent)
     ui->MenuEdit->insertAction(first, undo);
     ui->MenuEdit->insertAction(first, redo);
     ui->MenuEdit->insertSeparator(first);
+    TQuestionPane* pane = ui->QuestionPane;
+    pane->SetWindowKeys(undo->shortcuts() + redo->shortcuts());
 
-    // The shortcuts are given as keys, not as a form's text: text is parsed
-    // through the installed translation of every key's name, which cost the
-    // window's start 3 million instructions for these fifteen.
-    const std::pair<QAction*, std::vector<QKeyCombination>> shortcuts[] = {
-        {ui->ActionNew, {Qt::CTRL | Qt::Key_N}},
-        {ui->ActionOpen, {Qt::CTRL | Qt::Key_O}},
-        {ui->ActionSave, {Qt::CTRL | Qt::Key_S}},
-        {ui->ActionSaveAs, {Qt::CTRL | Qt::SHIFT | Qt::Key_S}},
-        {ui->ActionPrint, {Qt::CTRL | Qt::Key_P}},
-        {ui->ActionQuit, {Qt::CTRL | Qt::Key_Q}},
-        {ui->ActionAddQuestion, {Qt::CTRL | Qt::Key_Return}},
-        {ui->ActionDuplicate, {Qt::CTRL | Qt::Key_D}},
-        {ui->ActionRemoveQuestion, {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete}},
-        {ui->ActionMoveUp, {Qt::CTRL | Qt::SHIFT | Qt::Key_Up}},
-        {ui->ActionMoveDown, {Qt::CTRL | Qt::SHIFT | Qt::Key_Down}},
-        {ui->ActionAddOption, {Qt::CTRL | Qt::SHIFT | Qt::Key_Return}},
-        {ui->ActionRemoveOption, {Qt::ALT | Qt::Key_Delete}},
+    // Each action once: its text in the form, here its keys, its handler and
+    // the push button that stands for it. The keys are given as keys, not as
+    // a form's text: text is parsed through the installed translation of
+    // every key's name, which cost the window's start 3 million instructions
+    // for these fifteen.
+    struct TActionSpec {
+        QAction* Action;
+        std::vector<QKeyCombination> Keys;
+        void (TEditorWindow::*Handler)();
+        QPushButton* Button;
+    };
+    const TActionSpec actions[] = {
+        {ui->ActionNew, {Qt::CTRL | Qt::Key_N}, &TEditorWindow::NewClick, nullptr},
+        {ui->ActionOpen, {Qt::CTRL | Qt::Key_O}, &TEditorWindow::OpenClick, nullptr},
+        {ui->ActionSave, {Qt::CTRL | Qt::Key_S}, &TEditorWindow::SaveClick, nullptr},
+        {ui->ActionSaveAs, {Qt::CTRL | Qt::SHIFT | Qt::Key_S}, &TEditorWindow::SaveAsClick, nullptr},
+        {ui->ActionImportGift, {}, &TEditorWindow::ImportGiftClick, nullptr},
+        {ui->ActionImportAiken, {}, &TEditorWindow::ImportAikenClick, nullptr},
+        {ui->ActionExportGift, {}, &TEditorWindow::ExportGiftClick, nullptr},
+        {ui->ActionExportAiken, {}, &TEditorWindow::ExportAikenClick, nullptr},
+        {ui->ActionPrint, {Qt::CTRL | Qt::Key_P}, &TEditorWindow::PrintClick, nullptr},
+        {ui->ActionPdf, {}, &TEditorWindow::PdfClick, nullptr},
+        {ui->ActionQuit, {Qt::CTRL | Qt::Key_Q}, &TEditorWindow::QuitClick, nullptr},
+        {ui->ActionAddQuestion, {Qt::CTRL | Qt::Key_Return}, &TEditorWindow::AddQuestionClick, ui->AddQuestion},
+        {ui->ActionDuplicate, {Qt::CTRL | Qt::Key_D}, &TEditorWindow::DuplicateClick, ui->DuplicateQuestion},
+        {ui->ActionRemoveQuestion, {Qt::CTRL | Qt::SHIFT | Qt::Key_Delete}, &TEditorWindow::RemoveQuestionClick,
+            ui->RemoveQuestion},
+        {ui->ActionMoveUp, {Qt::CTRL | Qt::SHIFT | Qt::Key_Up}, &TEditorWindow::MoveUpClick, ui->MoveUp},
+        {ui->ActionMoveDown, {Qt::CTRL | Qt::SHIFT | Qt::Key_Down}, &TEditorWindow::MoveDownClick, ui->MoveDown},
+        {ui->ActionAddOption, {Qt::CTRL | Qt::SHIFT | Qt::Key_Return}, &TEditorWindow::AddOptionClick,
+            pane->AddOptionButton()},
+        {ui->ActionRemoveOption, {Qt::ALT | Qt::Key_Delete}, &TEditorWindow::RemoveOptionClick,
+            pane->RemoveOptionButton()},
         // Alt+Shift+Up and Down are the window manager's on many desktops
         // (openbox's own configuration among them): kept as the second keys.
-        {ui->ActionOptionUp, {Qt::ALT | Qt::Key_Up, Qt::ALT | Qt::SHIFT | Qt::Key_Up}},
-        {ui->ActionOptionDown, {Qt::ALT | Qt::Key_Down, Qt::ALT | Qt::SHIFT | Qt::Key_Down}},
-        {ui->ActionMarkRight, {Qt::CTRL | Qt::Key_R}},
+        {ui->ActionOptionUp, {Qt::ALT | Qt::Key_Up, Qt::ALT | Qt::SHIFT | Qt::Key_Up}, &TEditorWindow::OptionUpClick,
+            pane->OptionUpButton()},
+        {ui->ActionOptionDown, {Qt::ALT | Qt::Key_Down, Qt::ALT | Qt::SHIFT | Qt::Key_Down},
+            &TEditorWindow::OptionDownClick, pane->OptionDownButton()},
+        {ui->ActionMarkRight, {Qt::CTRL | Qt::Key_R}, &TEditorWindow::MarkRightClick, nullptr},
     };
-    for (const auto& [action, keys] : shortcuts)
+    for (const auto& [action, keys, handler, button] : actions) {
         action->setShortcuts(QList<QKeySequence>(keys.begin(), keys.end()));
+        connect(action, &QAction::triggered, this, handler);
+        if (button)
+            BindButton(button, action);
+    }
+    // The question list's buttons, then the question pane, then the warnings.
+    setTabOrder(ui->MoveDown, pane);
+    setTabOrder(pane->OptionDownButton(), ui->Warnings);
 
     warningTimer_.setSingleShot(true);
     warningTimer_.setInterval(WarningPause);
     connect(&warningTimer_, &QTimer::timeout, this, &TEditorWindow::UpdateWarnings);
 
-    connect(ui->ActionNew, &QAction::triggered, this, &TEditorWindow::NewClick);
-    connect(ui->ActionOpen, &QAction::triggered, this, &TEditorWindow::OpenClick);
-    connect(ui->ActionSave, &QAction::triggered, this, &TEditorWindow::SaveClick);
-    connect(ui->ActionSaveAs, &QAction::triggered, this, &TEditorWindow::SaveAsClick);
-    connect(ui->ActionImportGift, &QAction::triggered, this, &TEditorWindow::ImportGiftClick);
-    connect(ui->ActionImportAiken, &QAction::triggered, this, &TEditorWindow::ImportAikenClick);
-    connect(ui->ActionExportGift, &QAction::triggered, this, &TEditorWindow::ExportGiftClick);
-    connect(ui->ActionExportAiken, &QAction::triggered, this, &TEditorWindow::ExportAikenClick);
-    connect(ui->ActionPrint, &QAction::triggered, this, &TEditorWindow::PrintClick);
-    connect(ui->ActionPdf, &QAction::triggered, this, &TEditorWindow::PdfClick);
-    connect(ui->ActionQuit, &QAction::triggered, this, &QWidget::close);
-    connect(ui->ActionAddQuestion, &QAction::triggered, this, &TEditorWindow::AddQuestionClick);
-    connect(ui->ActionDuplicate, &QAction::triggered, this, &TEditorWindow::DuplicateClick);
-    connect(ui->ActionRemoveQuestion, &QAction::triggered, this, &TEditorWindow::RemoveQuestionClick);
-    connect(ui->ActionMoveUp, &QAction::triggered, this, &TEditorWindow::MoveUpClick);
-    connect(ui->ActionMoveDown, &QAction::triggered, this, &TEditorWindow::MoveDownClick);
-    connect(ui->ActionAddOption, &QAction::triggered, this, &TEditorWindow::AddOptionClick);
-    connect(ui->ActionRemoveOption, &QAction::triggered, this, &TEditorWindow::RemoveOptionClick);
-    connect(ui->ActionOptionUp, &QAction::triggered, this, &TEditorWindow::OptionUpClick);
-    connect(ui->ActionOptionDown, &QAction::triggered, this, &TEditorWindow::OptionDownClick);
-    connect(ui->ActionMarkRight, &QAction::triggered, this, &TEditorWindow::MarkRightClick);
-    connect(ui->AddQuestion, &QPushButton::clicked, this, &TEditorWindow::AddQuestionClick);
-    connect(ui->DuplicateQuestion, &QPushButton::clicked, this, &TEditorWindow::DuplicateClick);
-    connect(ui->RemoveQuestion, &QPushButton::clicked, this, &TEditorWindow::RemoveQuestionClick);
-    connect(ui->MoveUp, &QPushButton::clicked, this, &TEditorWindow::MoveUpClick);
-    connect(ui->MoveDown, &QPushButton::clicked, this, &TEditorWindow::MoveDownClick);
-    connect(ui->AddOption, &QPushButton::clicked, this, &TEditorWindow::AddOptionClick);
-    connect(ui->RemoveOption, &QPushButton::clicked, this, &TEditorWindow::RemoveOptionClick);
-    connect(ui->OptionUp, &QPushButton::clicked, this, &TEditorWindow::OptionUpClick);
-    connect(ui->OptionDown, &QPushButton::clicked, this, &TEditorWindow::OptionDownClick);
     connect(ui->QuestionList, &QListWidget::currentRowChanged, this, &TEditorWindow::QuestionListRowChanged);
-    connect(ui->Wording, &QLineEdit::textEdited, this, &TEditorWindow::WordingEdited);
-    connect(ui->Wording, &QLineEdit::returnPressed, this, &TEditorWindow::WordingReturn);
+    connect(pane, &TQuestionPane::TextEdited, this, &TEditorWindow::FieldEdited);
+    connect(pane, &TQuestionPane::OptionWanted, this, &TEditorWindow::OptionWanted);
+    connect(pane, &TQuestionPane::RightChosen, this, &TEditorWindow::RightChosen);
+    connect(pane, &TQuestionPane::TooLong, this, &TEditorWindow::FieldTooLong);
     connect(ui->Warnings, &QListWidget::itemActivated, this, &TEditorWindow::WarningActivated);
     connect(ui->MenuRecent, &QMenu::aboutToShow, this, &TEditorWindow::RecentShow);
     connect(&document_, &TTestDocument::Changed, this, &TEditorWindow::DocumentChanged);
     connect(&document_, &TTestDocument::Focus, this, &TEditorWindow::DocumentFocus);
     connect(document_.UndoStack(), &QUndoStack::cleanChanged, this, &TEditorWindow::UpdateTitle);
-    connect(qApp, &QApplication::focusChanged, this, &TEditorWindow::FocusChanged);
-    connect(ui->Wording, &QLineEdit::inputRejected, this, &TEditorWindow::FieldTooLong);
 
     SetContent({NewQuestion()}, {}, {});
-    ui->Wording->setFocus();
+    pane->SelectField(Fields::Wording);
 }
 
 TEditorWindow::~TEditorWindow()
 {
     // The members go before the window: the undo stack says it is clean as
-    // it goes, and the fields give up the focus, with nothing left to hear.
+    // it goes, with nothing left to hear.
     document_.UndoStack()->disconnect(this);
     document_.disconnect(this);
-    qApp->disconnect(this);
 }
 
 void TEditorWindow::SetContent(std::vector<TEditQuestion> questions, const std::string& path, const QString& note)
@@ -333,17 +289,12 @@ void TEditorWindow::OpenFile(const std::string& path)
 
 void TEditorWindow::SaveFile(const std::string& path)
 {
-    const TBadCharacter bad = FirstBadCharacter(document_.Questions());
-    if (bad.Question >= 0) {
-        SelectField(bad.Question, bad.Field, bad.Spot.At, bad.Spot.Character.size());
-        throw EError(NotSaved.arg(bad.Spot.Character).arg(bad.Question + 1).toStdString());
+    try {
+        SaveForEditing(path, document_.Questions());
+    } catch (const ENotSaved& error) {
+        SelectField(error.Question, error.Field, error.At, error.Length);
+        throw;
     }
-    const std::vector<TTestItem> items = ToItems(document_.Questions());
-    if (const std::size_t k = FirstTooLong(items)) {
-        SelectField(int(k) - 1, Fields::Wording);
-        throw EError(NotSavedTooLong.arg(TooLongMessage(k)).toStdString());
-    }
-    SaveTestFile(path, items);
     path_ = path;
     note_.clear();
     unreadFrom_ = 0;
@@ -379,98 +330,22 @@ void TEditorWindow::UpdateWarnings()
 void TEditorWindow::SelectField(int question, int field, qsizetype at, qsizetype length)
 {
     if (question != current_)
-        lastOption_ = 0;
+        ui->QuestionPane->ForgetLastOption();
     current_ = question;
     {
         const QSignalBlocker block(ui->QuestionList);
         ui->QuestionList->setCurrentRow(question);
     }
     ShowQuestion();
-    if (question < 0)
-        return;
-    const TEditQuestion& q = document_.Questions()[std::size_t(question)];
-    QWidget* target = ui->Wording;
-    if (field > 0 && field <= int(rows_.size()))
-        target = rows_[std::size_t(field - 1)].Text;
-    else if (field == Fields::RightMark && !rows_.empty())
-        target = rows_[std::size_t(q.Correct >= 1 && q.Correct <= int(rows_.size()) ? q.Correct - 1 : 0)].Right;
-    else if (field == Fields::OptionList)
-        target = rows_.empty() ? static_cast<QWidget*>(ui->AddOption) : rows_.front().Text;
-    if (target != QApplication::focusWidget())
-        target->setFocus();
-    if (auto* text = qobject_cast<QLineEdit*>(target); text && at >= 0)
-        text->setSelection(int(at), int(length));
+    if (question >= 0)
+        ui->QuestionPane->SelectField(field, at, length);
 }
 
 void TEditorWindow::ShowQuestion()
 {
     const bool any = current_ >= 0 && current_ < document_.Count();
-    ui->QuestionPane->setEnabled(any);
-    if (!any) {
-        ui->Wording->clear();
-        BuildRows(0);
-        UpdateActions();
-        return;
-    }
-    const TEditQuestion& q = document_.Questions()[std::size_t(current_)];
-    if (ui->Wording->text() != q.Text)
-        ui->Wording->setText(q.Text);
-    MarkBadCharacter(ui->Wording, q.Text);
-    BuildRows(int(q.Options.size()));
-    for (int k = 0; k < q.Options.size(); ++k) {
-        const TOptionRow& row = rows_[std::size_t(k)];
-        if (row.Text->text() != q.Options[k])
-            row.Text->setText(q.Options[k]);
-        MarkBadCharacter(row.Text, q.Options[k]);
-        const QSignalBlocker block(row.Right);
-        row.Right->setChecked(k + 1 == q.Correct);
-    }
+    ui->QuestionPane->Show(any ? &document_.Questions()[std::size_t(current_)] : nullptr);
     UpdateActions();
-}
-
-void TEditorWindow::BuildRows(int count)
-{
-    while (int(rows_.size()) > count) {
-        delete rows_.back().Right;
-        delete rows_.back().Text;
-        rows_.pop_back();
-    }
-    auto* grid = static_cast<QGridLayout*>(ui->OptionsPanel->layout());
-    while (int(rows_.size()) < count) {
-        const int option = int(rows_.size()) + 1;
-        TOptionRow row;
-        row.Right = new QRadioButton(option <= 9 ? QStringLiteral("&%1").arg(option) : QString::number(option),
-            ui->OptionsPanel);
-        row.Right->setObjectName(QStringLiteral("Right%1").arg(option));
-        row.Right->setAutoExclusive(false);
-        row.Right->setAccessibleName(RightName.arg(option));
-        row.Text = new QLineEdit(ui->OptionsPanel);
-        row.Text->setObjectName(QStringLiteral("Option%1").arg(option));
-        row.Text->setAccessibleName(OptionName.arg(option));
-        SetUpField(row.Text);
-        grid->addWidget(row.Right, option - 1, 0);
-        grid->addWidget(row.Text, option - 1, 1);
-        connect(row.Right, &QRadioButton::clicked, this, [this, option](bool checked) { RightToggled(option, checked); });
-        connect(row.Text, &QLineEdit::textEdited, this, [this, option](const QString& text) { OptionEdited(option, text); });
-        connect(row.Text, &QLineEdit::returnPressed, this, [this, option] { OptionReturn(option); });
-        connect(row.Text, &QLineEdit::inputRejected, this, &TEditorWindow::FieldTooLong);
-        rows_.push_back(row);
-        row.Right->show();
-        row.Text->show();
-    }
-    // The rows at the top, the room left below them.
-    for (int r = 0; r < grid->rowCount(); ++r)
-        grid->setRowStretch(r, r == count ? 1 : 0);
-    if (count >= grid->rowCount())
-        grid->setRowStretch(count, 1);
-    // Wording, then each option's mark and text, then the option buttons.
-    QWidget* previous = ui->Wording;
-    for (const TOptionRow& row : rows_) {
-        setTabOrder(previous, row.Right);
-        setTabOrder(row.Right, row.Text);
-        previous = row.Text;
-    }
-    setTabOrder(previous, ui->AddOption);
 }
 
 void TEditorWindow::DocumentChanged(int at, int removed, int inserted)
@@ -520,37 +395,8 @@ void TEditorWindow::UpdateActions()
     ui->ActionMoveDown->setEnabled(any && current_ + 1 < document_.Count());
     ui->ActionAddOption->setEnabled(any && options < MaxOptions);
     ui->ActionRemoveOption->setEnabled(options > 0);
-    ui->DuplicateQuestion->setEnabled(any);
-    ui->RemoveQuestion->setEnabled(any);
-    ui->MoveUp->setEnabled(ui->ActionMoveUp->isEnabled());
-    ui->MoveDown->setEnabled(ui->ActionMoveDown->isEnabled());
-    ui->AddOption->setEnabled(ui->ActionAddOption->isEnabled());
-    ui->RemoveOption->setEnabled(options > 0);
     for (QAction* action : {ui->ActionOptionUp, ui->ActionOptionDown})
         action->setEnabled(options > 1);
-    ui->OptionUp->setEnabled(options > 1);
-    ui->OptionDown->setEnabled(options > 1);
-}
-
-int TEditorWindow::FocusedOption() const
-{
-    const QWidget* focus = QApplication::focusWidget();
-    for (std::size_t k = 0; k < rows_.size(); ++k)
-        if (focus == rows_[k].Text || focus == rows_[k].Right)
-            return int(k) + 1;
-    // A button clicked or reached by Tab acts where the cursor was.
-    const bool onButton = focus == ui->AddOption || focus == ui->RemoveOption || focus == ui->OptionUp
-        || focus == ui->OptionDown;
-    return onButton && lastOption_ <= int(rows_.size()) ? lastOption_ : 0;
-}
-
-void TEditorWindow::FocusChanged(QWidget*, QWidget* now)
-{
-    if (now == ui->Wording)
-        lastOption_ = 0;
-    for (std::size_t k = 0; k < rows_.size(); ++k)
-        if (now == rows_[k].Text || now == rows_[k].Right)
-            lastOption_ = int(k) + 1;
 }
 
 void TEditorWindow::FieldTooLong()
@@ -588,17 +434,10 @@ bool TEditorWindow::Save(bool choose)
     std::string path = path_;
     for (;;) {
         if (choose || path.empty()) {
-            QFileDialog dialog(this, QStringLiteral("Сохранить тест"));
-            dialog.setObjectName(QStringLiteral("SaveDialog"));
-            dialog.setOption(QFileDialog::DontUseNativeDialog);
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setNameFilter(TestFilter);
-            dialog.setDefaultSuffix(QStringLiteral("txt"));
-            if (!path.empty())
-                dialog.selectFile(FromNativePath(path));
-            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            path = ChooseFile(this, {QStringLiteral("Сохранить тест"), "SaveDialog", TestFilter, true,
+                QStringLiteral("txt"), {}, path.empty() ? QString() : FromNativePath(path)});
+            if (path.empty())
                 return false;
-            path = ToNativePath(dialog.selectedFiles().constFirst());
         }
         if (!DropsUnread(path))
             break;
@@ -627,7 +466,7 @@ void TEditorWindow::AddRecent(const std::string& path)
 {
     // Settings are read and written to disk, which a window that is still
     // to be shown need not wait for.
-    WhenDrawn([path] { Guard([&path] { StoreRecent(path); }); });
+    WhenDrawn([path] { Guard([&path] { AddRecentFile(path); }); });
 }
 
 void TEditorWindow::WhenDrawn(std::function<void()> work)
@@ -652,23 +491,12 @@ void TEditorWindow::paintEvent(QPaintEvent* event)
 void TEditorWindow::RecentShow()
 {
     Guard([this] {
-        ui->MenuRecent->clear();
-        const QStringList recent = QSettings().value(RecentKey).toStringList();
-        for (int i = 0; i < recent.size(); ++i) {
-            QAction* action = ui->MenuRecent->addAction(
-                QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName().replace(u'&', QStringLiteral("&&"))));
-            action->setToolTip(recent[i]);
-            action->setStatusTip(recent[i]);
-            const std::string path = ToNativePath(recent[i]);
-            connect(action, &QAction::triggered, this, [this, path] {
-                Guard([this, &path] {
-                    if (MaybeSave())
-                        OpenFile(path);
-                });
+        FillRecentMenu(ui->MenuRecent, [this](const std::string& path) {
+            Guard([this, &path] {
+                if (MaybeSave())
+                    OpenFile(path);
             });
-        }
-        if (recent.isEmpty())
-            ui->MenuRecent->addAction(RecentEmpty)->setEnabled(false);
+        });
     });
 }
 
@@ -685,15 +513,10 @@ void TEditorWindow::OpenClick()
     Guard([this] {
         if (!MaybeSave())
             return;
-        QFileDialog dialog(this, QStringLiteral("Открыть тест"));
-        dialog.setObjectName(QStringLiteral("OpenDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(TestFilter);
-        if (!path_.empty())
-            dialog.setDirectory(QFileInfo(FromNativePath(path_)).absolutePath());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            OpenFile(ToNativePath(dialog.selectedFiles().constFirst()));
+        const std::string path = ChooseFile(this, {QStringLiteral("Открыть тест"), "OpenDialog", TestFilter, false, {},
+            path_.empty() ? QString() : QFileInfo(FromNativePath(path_)).absolutePath(), {}});
+        if (!path.empty())
+            OpenFile(path);
     });
 }
 
@@ -709,34 +532,10 @@ void TEditorWindow::SaveAsClick()
 
 void TEditorWindow::ImportFile(const std::string& path, TExchange format)
 {
+    TImported imported = ImportForEditing(path, format);
+    const QStringList& notes = imported.Notes;
     const QString name = QFileInfo(FromNativePath(path)).fileName();
-    const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const EError& error) {
-        fail(QString::fromUtf8(error.what()));
-    }
-    TFormatNote problem;
-    if (!CheckUtf8Text(bytes, problem))
-        fail(LineNote.arg(problem.Line) + QStringLiteral(": ") + QString::fromStdString(problem.Text));
-    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
-    const QStringList notes = NoteLines(plain.Notes, LineNote);
-    if (plain.Questions.empty())
-        fail(QString::fromUtf8(FormatMsg::NoQuestions) + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
-    std::vector<TEditQuestion> questions;
-    for (const TPlainQuestion& p : plain.Questions) {
-        // The exchange formats hold text as shown: '&' is an ampersand.
-        TEditQuestion q;
-        q.Text = JoinLines(QString::fromStdString(p.Text));
-        for (const std::string& option : p.Options)
-            q.Options << JoinLines(QString::fromStdString(option));
-        q.Correct = p.Correct;
-        questions.push_back(std::move(q));
-    }
-    if (const std::size_t k = FirstTooLong(ToItems(questions)))
-        fail(LineNote.arg(plain.Questions[k - 1].Line) + QStringLiteral(": ") + TooLongMessage(k));
-    SetContent(std::move(questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
+    SetContent(std::move(imported.Questions), {}, notes.isEmpty() ? QString() : ImportNote.arg(name, notes.join(u'\n')));
     // Not yet a test file: saving asks for its name.
     document_.UndoStack()->resetClean();
     UpdateTitle();
@@ -746,31 +545,9 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
 
 void TEditorWindow::ExportFile(const std::string& path, TExchange format)
 {
-    std::vector<TPlainQuestion> plain;
-    std::vector<TFormatNote> notes;
-    for (std::size_t k = 0; k < document_.Questions().size(); ++k) {
-        const TEditQuestion& q = document_.Questions()[k];
-        TPlainQuestion p;
-        p.Line = k + 1;
-        bool marker = q.Text.contains(MarkerLine);
-        p.Text = ShownOnly(q.Text).toStdString();
-        for (const QString& option : q.Options) {
-            marker = marker || option.contains(MarkerLine);
-            p.Options.push_back(ShownOnly(option).toStdString());
-            p.OptionLines.push_back(k + 1);
-        }
-        p.Correct = q.Correct;
-        if (marker)
-            notes.push_back({k + 1, FormatMsg::LoneMarker});
-        plain.push_back(std::move(p));
-    }
-    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
-    const QStringList lines = NoteLines(notes, QuestionNote);
-    if (bytes.empty())
-        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
-    SaveFileBytes(path, bytes);
-    if (!lines.isEmpty())
-        ShowNotes(ExportNotes.arg(lines.size()), lines);
+    const QStringList notes = ExportEdited(path, document_.Questions(), format);
+    if (!notes.isEmpty())
+        ShowNotes(ExportNotes.arg(notes.size()), notes);
 }
 
 void TEditorWindow::ShowNotes(const QString& summary, const QStringList& notes)
@@ -784,31 +561,25 @@ void TEditorWindow::ImportClick(TExchange format)
     Guard([this, format] {
         if (!MaybeSave())
             return;
-        QFileDialog dialog(this, ImportTitle);
-        dialog.setObjectName(QStringLiteral("ImportDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            ImportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+        const std::string path = ChooseFile(this,
+            {ImportTitle, "ImportDialog", format == TExchange::Gift ? GiftFilter : AikenFilter, false, {}, {}, {}});
+        if (!path.empty())
+            ImportFile(path, format);
     });
 }
 
 void TEditorWindow::ExportClick(TExchange format)
 {
     Guard([this, format] {
-        QFileDialog dialog(this, ExportTitle);
-        dialog.setObjectName(QStringLiteral("ExportDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
-        const QString suffix = format == TExchange::Gift ? QStringLiteral("gift") : QStringLiteral("txt");
-        dialog.setDefaultSuffix(suffix);
-        if (!path_.empty())
-            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName()
-                + (format == TExchange::Gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt")));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            ExportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
+        const bool gift = format == TExchange::Gift;
+        const std::string path = ChooseFile(this,
+            {ExportTitle, "ExportDialog", gift ? GiftFilter : AikenFilter, true,
+                gift ? QStringLiteral("gift") : QStringLiteral("txt"), {},
+                path_.empty() ? QString()
+                              : QFileInfo(FromNativePath(path_)).completeBaseName()
+                        + (gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt"))});
+        if (!path.empty())
+            ExportFile(path, format);
     });
 }
 
@@ -852,18 +623,18 @@ void TEditorWindow::PdfClick()
         TPrintOptions options(this);
         if (options.exec() != QDialog::Accepted)
             return;
-        QFileDialog dialog(this, QStringLiteral("Экспорт в PDF"));
-        dialog.setObjectName(QStringLiteral("PdfDialog"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(PdfFilter);
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        if (!path_.empty())
-            dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName() + QStringLiteral(".pdf"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const std::string path = ChooseFile(this, {QStringLiteral("Экспорт в PDF"), "PdfDialog", PdfFilter, true,
+            QStringLiteral("pdf"), {},
+            path_.empty() ? QString() : QFileInfo(FromNativePath(path_)).completeBaseName() + QStringLiteral(".pdf")});
+        if (path.empty())
             return;
-        WritePdf(dialog.selectedFiles().constFirst(), SheetTitle(path_), document_.Questions(), options.Options());
+        WritePdf(FromNativePath(path), SheetTitle(path_), document_.Questions(), options.Options());
     });
+}
+
+void TEditorWindow::QuitClick()
+{
+    close();
 }
 
 void TEditorWindow::AddQuestionClick()
@@ -906,20 +677,20 @@ void TEditorWindow::MoveDownClick()
 void TEditorWindow::AddOptionClick()
 {
     Guard([this] {
-        if (current_ < 0 || int(rows_.size()) >= MaxOptions)
+        if (current_ < 0 || ui->QuestionPane->OptionCount() >= MaxOptions)
             return;
-        const int focused = FocusedOption();
-        document_.AddOption(current_, focused > 0 ? focused : int(rows_.size()));
+        const int focused = ui->QuestionPane->FocusedOption();
+        document_.AddOption(current_, focused > 0 ? focused : ui->QuestionPane->OptionCount());
     });
 }
 
 void TEditorWindow::RemoveOptionClick()
 {
     Guard([this] {
-        if (current_ < 0 || rows_.empty())
+        if (current_ < 0 || ui->QuestionPane->OptionCount() == 0)
             return;
-        const int focused = FocusedOption();
-        document_.RemoveOption(current_, focused > 0 ? focused : int(rows_.size()));
+        const int focused = ui->QuestionPane->FocusedOption();
+        document_.RemoveOption(current_, focused > 0 ? focused : ui->QuestionPane->OptionCount());
     });
 }
 
@@ -938,17 +709,17 @@ void TEditorWindow::OptionDownClick()
 void TEditorWindow::MoveOption(int by)
 {
     Guard([this, by] {
-        if (current_ < 0 || rows_.empty())
+        if (current_ < 0 || ui->QuestionPane->OptionCount() == 0)
             return;
-        const int focused = FocusedOption();
-        document_.MoveOption(current_, focused > 0 ? focused : int(rows_.size()), by);
+        const int focused = ui->QuestionPane->FocusedOption();
+        document_.MoveOption(current_, focused > 0 ? focused : ui->QuestionPane->OptionCount(), by);
     });
 }
 
 void TEditorWindow::MarkRightClick()
 {
     Guard([this] {
-        const int option = FocusedOption();
+        const int option = ui->QuestionPane->FocusedOption();
         if (current_ < 0 || option == 0)
             ui->StatusBar->showMessage(PutCursorInOption, 5000);
         else
@@ -960,74 +731,33 @@ void TEditorWindow::QuestionListRowChanged(int row)
 {
     Guard([this, row] {
         if (row != current_)
-            lastOption_ = 0;
+            ui->QuestionPane->ForgetLastOption();
         current_ = row;
         ShowQuestion();
     });
 }
 
-void TEditorWindow::WordingEdited(const QString& text)
+void TEditorWindow::FieldEdited(int field, const QString& text)
 {
-    Guard([this, &text] {
-        if (current_ < 0)
-            return;
-        const QString line = JoinLines(text);
-        if (line != text) {
-            const int cursor = ui->Wording->cursorPosition() - int(text.size() - line.size());
-            ui->Wording->setText(line);
-            ui->Wording->setCursorPosition(std::max(0, cursor));
-        }
-        document_.SetText(current_, Fields::Wording, line);
+    Guard([this, field, &text] {
+        if (current_ >= 0)
+            document_.SetText(current_, field, text);
     });
 }
 
-void TEditorWindow::OptionEdited(int option, const QString& text)
+void TEditorWindow::OptionWanted(int after)
 {
-    Guard([this, option, &text] {
-        if (current_ < 0)
-            return;
-        QLineEdit* field = rows_[std::size_t(option - 1)].Text;
-        const QString line = JoinLines(text);
-        if (line != text) {
-            const int cursor = field->cursorPosition() - int(text.size() - line.size());
-            field->setText(line);
-            field->setCursorPosition(std::max(0, cursor));
-        }
-        document_.SetText(current_, option, line);
+    Guard([this, after] {
+        if (current_ >= 0 && ui->QuestionPane->OptionCount() < MaxOptions)
+            document_.AddOption(current_, after);
     });
 }
 
-void TEditorWindow::WordingReturn()
-{
-    Guard([this] {
-        if (rows_.empty())
-            AddOptionClick();
-        else
-            rows_.front().Text->setFocus();
-    });
-}
-
-void TEditorWindow::OptionReturn(int option)
+void TEditorWindow::RightChosen(int option)
 {
     Guard([this, option] {
-        if (option < int(rows_.size()))
-            rows_[std::size_t(option)].Text->setFocus();
-        else if (!rows_[std::size_t(option - 1)].Text->text().trimmed().isEmpty() && option < MaxOptions)
-            document_.AddOption(current_, option);
-    });
-}
-
-void TEditorWindow::RightToggled(int option, bool checked)
-{
-    Guard([this, option, checked] {
-        if (current_ < 0)
-            return;
-        if (!checked) { // the mark moves only to another option
-            const QSignalBlocker block(rows_[std::size_t(option - 1)].Right);
-            rows_[std::size_t(option - 1)].Right->setChecked(true);
-            return;
-        }
-        document_.SetCorrect(current_, option);
+        if (current_ >= 0)
+            document_.SetCorrect(current_, option);
     });
 }
 

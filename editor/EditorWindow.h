@@ -12,16 +12,15 @@
 #include <vector>
 
 class QLabel;
-class QLineEdit;
 class QListWidgetItem;
-class QRadioButton;
 
 namespace Ui {
 class TEditorWindow;
 }
 
 // The test editor: the questions in a list beside the selected question's
-// wording and options, the warnings below, every edit undoable.
+// pane, the warnings below, every edit undoable. The window holds the
+// actions and the dialogs; reading and writing files is the document's.
 class TEditorWindow : public QMainWindow {
     Q_OBJECT
 
@@ -41,7 +40,6 @@ public:
     // Moodle's exchange formats, UTF-8 files. Importing replaces the test
     // (unsaved changes are the caller's to ask about) and leaves it unsaved;
     // both raise EError, and say what was left out in a message.
-    enum class TExchange { Gift, Aiken };
     void ImportFile(const std::string& path, TExchange format);
     void ExportFile(const std::string& path, TExchange format);
     // Brings the warnings pane up to date now rather than after the pause.
@@ -62,6 +60,7 @@ public:
     void ExportAikenClick();
     void PrintClick();
     void PdfClick();
+    void QuitClick();
     void AddQuestionClick();
     void DuplicateClick();
     void RemoveQuestionClick();
@@ -73,8 +72,9 @@ public:
     void OptionDownClick();
     void MarkRightClick();
     void QuestionListRowChanged(int row);
-    void WordingEdited(const QString& text);
-    void WordingReturn();
+    void FieldEdited(int field, const QString& text);
+    void OptionWanted(int after);
+    void RightChosen(int option);
     void WarningActivated(QListWidgetItem* item);
     void RecentShow();
 
@@ -84,24 +84,11 @@ protected:
 
 private:
     void MoveOption(int by);
-    struct TOptionRow {
-        QRadioButton* Right = nullptr;
-        QLineEdit* Text = nullptr;
-    };
-
     void DocumentChanged(int at, int removed, int inserted);
     void DocumentFocus(int question, int field);
     void ShowQuestion();
-    void BuildRows(int count);
-    void OptionEdited(int option, const QString& text);
-    void OptionReturn(int option);
-    void RightToggled(int option, bool checked);
     void UpdateTitle();
     void UpdateActions();
-    // The option with the cursor, or the one it was last in before a
-    // button took it; 0 for none.
-    int FocusedOption() const;
-    void FocusChanged(QWidget* old, QWidget* now);
     // Whether saving to `path` would drop lines of the file never opened.
     bool DropsUnread(const std::string& path) const;
     // Asks what to do with unsaved changes: true to go on.
@@ -122,7 +109,6 @@ private:
     TTestDocument document_;
     std::string path_;
     int current_ = -1;
-    std::vector<TOptionRow> rows_;
     std::vector<TEditorWarning> warnings_;
     // What opening the file said: where the program's load stops.
     QString note_;
@@ -130,8 +116,6 @@ private:
     // it was read whole.
     std::size_t unreadFrom_ = 0;
     std::size_t fileLines_ = 0;
-    // The option the cursor was last in, in the question shown.
-    int lastOption_ = 0;
     QLabel* summary_ = nullptr;
     QTimer warningTimer_;
     bool drawn_ = false;
