@@ -10,6 +10,9 @@ QStringList CommandLineArguments(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLatin1(argv[i]));
+    // The parser wants the program's name first, which an exec may leave out.
+    if (arguments.isEmpty())
+        arguments.append(QString());
     return arguments;
 }
 
