@@ -38,7 +38,7 @@ constexpr const char* Help =
 
 int main(int argc, char* argv[])
 {
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption help = HelpOption();
     QCommandLineParser parser;
     try {
         ParseCommandLine(parser, {help}, CommandLineArguments(argc, argv), UnknownOption);

@@ -249,7 +249,7 @@ int Usage(const std::string& message)
 
 int main(int argc, char* argv[])
 {
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption help = HelpOption();
     const QCommandLineOption fromOption(QStringLiteral("from"), {}, QStringLiteral("format"));
     const QCommandLineOption toOption(QStringLiteral("to"), {}, QStringLiteral("format"));
     QCommandLineParser parser;

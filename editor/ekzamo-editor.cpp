@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // ekzamo-editor [FILE]: the teachers' editor of test files.
 #include "editor/EditorWindow.h"
-#include "engine/CommandLine.h"
 #include "engine/Ansi.h"
+#include "engine/CommandLine.h"
 #include "engine/Errors.h"
 #include "ui/Appearance.h"
 #include "ui/Application.h"
@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     // own options (-platform, -style …) are known only to the application,
     // which takes them off the line as it starts: a line with an option
     // refused here is read again once the application exists.
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption help = HelpOption();
     QCommandLineParser parser;
     bool refused = false;
     try {

@@ -21,6 +21,11 @@ std::string ArgumentBytes(const QString& argument)
     return argument.toLatin1().toStdString();
 }
 
+QCommandLineOption HelpOption()
+{
+    return QCommandLineOption(QStringList {QStringLiteral("h"), QStringLiteral("help")});
+}
+
 void ParseCommandLine(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
     const QStringList& arguments, const char* unknown, const char* noValue)
 {

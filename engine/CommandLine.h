@@ -14,6 +14,9 @@
 QStringList CommandLineArguments(int argc, char* argv[]);
 std::string ArgumentBytes(const QString& argument);
 
+// -h, --help: each tool prints its own help, in Russian.
+QCommandLineOption HelpOption();
+
 // Parses `arguments` with `options`, a word after one dash being an option's
 // long name. A refused argument raises EError with `unknown`, or with
 // `noValue` for an option the command line ends before the value of, each

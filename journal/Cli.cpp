@@ -10,7 +10,7 @@
 
 TJournalArgs ParseArgs(int argc, char* argv[])
 {
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption help = HelpOption();
     const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("file"));
     const QCommandLineOption xlsx(QStringLiteral("xlsx"), {}, QStringLiteral("file"));
     const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("folder"));
