@@ -4,6 +4,7 @@
 // quoted from a test is converted from Windows-1251, and file names are
 // printed as the native paths they were given as.
 #include "engine/Check.h"
+#include "engine/CommandLine.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
 
@@ -37,22 +38,21 @@ constexpr const char* Help =
 
 int main(int argc, char* argv[])
 {
-    std::vector<std::string> files;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && (arg == "-h" || arg == "--help")) {
-            std::cout << Format(Help, std::to_string(MaxFileSize >> 20));
-            return 0;
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::cerr << Format(UnknownOption, arg);
-            return 2;
-        } else {
-            files.push_back(arg);
-        }
+    const QCommandLineOption help = HelpOption();
+    QCommandLineParser parser;
+    try {
+        ParseCommandLine(parser, {help}, CommandLineArguments(argc, argv), UnknownOption);
+    } catch (const std::exception& error) {
+        std::cerr << error.what();
+        return 2;
     }
+    if (parser.isSet(help)) {
+        std::cout << Format(Help, std::to_string(MaxFileSize >> 20));
+        return 0;
+    }
+    std::vector<std::string> files;
+    for (const QString& file : parser.positionalArguments())
+        files.push_back(ArgumentBytes(file));
     if (files.empty()) {
         std::cerr << NoFile;
         return 2;

@@ -4,6 +4,7 @@
 // go to standard error as "FILE:LINE: text", UTF-8, file names as given but
 // for control characters, escaped so that a note stays one line.
 #include "engine/Aiken.h"
+#include "engine/CommandLine.h"
 #include "engine/Errors.h"
 #include "engine/Files.h"
 #include "engine/Formats.h"
@@ -248,29 +249,26 @@ int Usage(const std::string& message)
 
 int main(int argc, char* argv[])
 {
-    std::vector<std::string> files;
-    std::string from, to;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && (arg == "-h" || arg == "--help")) {
-            std::cout << Format(ConvertMsg::Help, std::to_string(MaxFileSize >> 20));
-            return std::cout.flush() ? 0 : 2;
-        } else if (options && (arg == "--from" || arg == "--to")) {
-            if (i + 1 >= argc)
-                return Usage(Format(ConvertMsg::NoValue, arg));
-            (arg == "--from" ? from : to) = argv[++i];
-        } else if (options && (arg.starts_with("--from=") || arg.starts_with("--to="))) {
-            const std::size_t eq = arg.find('=');
-            (arg[2] == 'f' ? from : to) = arg.substr(eq + 1);
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            return Usage(Format(ConvertMsg::UnknownOption, arg));
-        } else {
-            files.push_back(arg);
-        }
+    const QCommandLineOption help = HelpOption();
+    const QCommandLineOption fromOption(QStringLiteral("from"), {}, QStringLiteral("format"));
+    const QCommandLineOption toOption(QStringLiteral("to"), {}, QStringLiteral("format"));
+    QCommandLineParser parser;
+    try {
+        ParseCommandLine(parser, {help, fromOption, toOption}, CommandLineArguments(argc, argv),
+            ConvertMsg::UnknownOption, ConvertMsg::NoValue);
+    } catch (const std::exception& error) {
+        return Usage(error.what());
     }
+    if (parser.isSet(help)) {
+        std::cout << Format(ConvertMsg::Help, std::to_string(MaxFileSize >> 20));
+        return std::cout.flush() ? 0 : 2;
+    }
+    // An empty format, as in "--from=", leaves it to the file's name.
+    const std::string from = ArgumentBytes(parser.value(fromOption));
+    const std::string to = ArgumentBytes(parser.value(toOption));
+    std::vector<std::string> files;
+    for (const QString& file : parser.positionalArguments())
+        files.push_back(ArgumentBytes(file));
     for (const std::string* name : {&from, &to})
         if (!name->empty() && FormatByName(*name) == TFormatKind::None)
             return Usage(Format(ConvertMsg::UnknownFormat, *name));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "journal/Cli.h"
 
+#include "engine/CommandLine.h"
 #include "engine/Errors.h"
 #include "journal/Reports.h"
 
@@ -9,43 +10,32 @@
 
 TJournalArgs ParseArgs(int argc, char* argv[])
 {
+    const QCommandLineOption help = HelpOption();
+    const QCommandLineOption html(QStringLiteral("html"), {}, QStringLiteral("file"));
+    const QCommandLineOption xlsx(QStringLiteral("xlsx"), {}, QStringLiteral("file"));
+    const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("folder"));
+    const QCommandLineOption scale(QStringLiteral("scale"), {}, QStringLiteral("scale"));
+    QCommandLineParser parser;
+    const QStringList arguments = CommandLineArguments(argc, argv);
+    ParseCommandLine(parser, {help, html, xlsx, csv, scale}, arguments, JournalMsg::UnknownOption, JournalMsg::NoValue);
+
     TJournalArgs args;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (!options || arg.size() < 2 || arg[0] != '-') {
-            args.Paths.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            options = false;
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") {
-            args.Help = true;
-            continue;
-        }
-        std::optional<std::string> value;
-        if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-        }
-        std::string* target = arg == "--html" ? &args.Html : arg == "--scale" ? &args.Scale : nullptr;
-        std::optional<std::string>* optional = arg == "--xlsx" ? &args.Xlsx : arg == "--csv" ? &args.Csv : nullptr;
-        if (!target && !optional)
-            throw EError(Format(JournalMsg::UnknownOption, arg));
-        if (!value) {
-            if (i + 1 >= argc)
-                throw EError(Format(JournalMsg::NoValue, arg));
-            value = argv[++i];
-        }
-        if (value->empty())
-            throw EError(Format(JournalMsg::NoValue, arg));
-        if (target)
-            *target = *value;
-        else
-            *optional = *value;
-    }
+    args.Help = parser.isSet(help);
+    for (const QString& path : parser.positionalArguments())
+        args.Paths.push_back(ArgumentBytes(path));
+    // The last value given counts; an empty one, as in "--html=", is refused.
+    const auto value = [&](const QCommandLineOption& option) -> std::optional<std::string> {
+        if (!parser.isSet(option))
+            return std::nullopt;
+        const QStringList given = parser.values(option);
+        if (given.contains(QString()))
+            throw EError(Format(JournalMsg::NoValue, "--" + ArgumentBytes(option.names().constFirst())));
+        return ArgumentBytes(given.constLast());
+    };
+    args.Html = value(html).value_or(args.Html);
+    args.Xlsx = value(xlsx);
+    args.Csv = value(csv);
+    args.Scale = value(scale).value_or(args.Scale);
     return args;
 }
 
