@@ -8,8 +8,8 @@
 #include "engine/Files.h"
 #include "engine/TestFile.h"
 #include "engine/TestReader.h"
+#include "engine/Text.h"
 
-#include <QByteArrayView>
 #include <QUndoCommand>
 #include <algorithm>
 #include <chrono>
@@ -133,17 +133,8 @@ const QString QuestionDuplicated = QStringLiteral("копия вопроса");
 constexpr int TypingKey = 1;
 
 const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
-const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
 const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
                                         "не прочитав ни одного вопроса");
-
-// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
-bool LooksUtf8(const std::string& bytes)
-{
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return false;
-    return QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8();
-}
 
 void CheckLineLengths(const std::string& path, const TTestContent& content, bool utf8)
 {
@@ -287,9 +278,7 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
     }
     // A character the code page lacks becomes '?' here, for the warnings'
     // sake; saving refuses such text before it gets this far.
-    for (qsizetype at = FirstNonAnsi(all); at >= 0; at = FirstNonAnsi(all))
-        all.replace(at, all[at].isHighSurrogate() && at + 1 < all.size() ? 2 : 1, u'?');
-    const std::string bytes = ToAnsi(all);
+    const std::string bytes = ToAnsi(all, '?');
     std::size_t from = 0;
     const auto next = [&bytes, &from] {
         const std::size_t end = bytes.find('\n', from);
@@ -335,16 +324,10 @@ std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool u
 TBadSpot BadCharacterIn(const QString& edit)
 {
     // The marker's low line is no character of the file: looked past.
-    for (qsizetype from = 0;;) {
-        const qsizetype at = FirstNonAnsi(QStringView(edit).mid(from));
-        if (at < 0)
-            return {};
-        if (edit[from + at] != MarkerLine) {
-            const qsizetype length = edit[from + at].isHighSurrogate() && from + at + 1 < edit.size() ? 2 : 1;
-            return {from + at, edit.mid(from + at, length)};
-        }
-        from += at + 1;
-    }
+    for (qsizetype at = FirstNonAnsi(edit); at >= 0; at = FirstNonAnsi(edit, at + 1))
+        if (edit[at] != MarkerLine)
+            return {at, CharacterAt(edit, at).Text};
+    return {};
 }
 
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
@@ -390,10 +373,10 @@ TTestForEditing ReadTestForEditing(const std::string& path)
     } catch (const EError& error) {
         fail(QString::fromUtf8(error.what()));
     }
-    if (bytes.find('\0') != std::string::npos)
-        fail(NotText);
+    if (const std::size_t control = FirstNonText(bytes, true); control != NoPlace)
+        fail(QString::fromUtf8(Format(TextMsg::NotText, std::to_string(static_cast<unsigned char>(bytes[control])))));
     TTestForEditing test;
-    test.Utf8 = LooksUtf8(bytes);
+    test.Utf8 = SavedAsUtf8(bytes);
     test.Content = ReadTestContent(bytes);
     const TTestContent& content = test.Content;
     if (content.Items.empty() && !content.StopMessage.empty())

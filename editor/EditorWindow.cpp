@@ -5,12 +5,10 @@
 #include "editor/NotesDialog.h"
 #include "editor/PrintOptions.h"
 #include "editor/Sheet.h"
-#include "engine/Aiken.h"
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
+#include "engine/Exchange.h"
 #include "engine/Files.h"
-#include "engine/Formats.h"
-#include "engine/Gift.h"
 #include "engine/TestFile.h"
 #include "ui/Appearance.h"
 #include "ui/Messages.h"
@@ -707,7 +705,7 @@ void TEditorWindow::SaveAsClick()
     Save(true);
 }
 
-void TEditorWindow::ImportFile(const std::string& path, TExchange format)
+void TEditorWindow::ImportFile(const std::string& path, TTestFormat format)
 {
     const QString name = QFileInfo(FromNativePath(path)).fileName();
     const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
@@ -717,13 +715,15 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
     } catch (const EError& error) {
         fail(QString::fromUtf8(error.what()));
     }
-    TFormatNote problem;
-    if (!CheckUtf8Text(bytes, problem))
-        fail(LineNote.arg(problem.Line) + QStringLiteral(": ") + QString::fromStdString(problem.Text));
-    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    std::vector<TFormatNote> errors;
+    const TPlainTest plain = ReadPlain(bytes, format, errors);
     const QStringList notes = NoteLines(plain.Notes, LineNote);
-    if (plain.Questions.empty())
-        fail(QString::fromUtf8(FormatMsg::NoQuestions) + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
+    if (!errors.empty()) {
+        const TFormatNote& error = errors.front();
+        const QString why = QString::fromStdString(error.Text);
+        fail(error.Line > 0 ? LineNote.arg(error.Line) + QStringLiteral(": ") + why
+                            : why + (notes.isEmpty() ? QString() : u'\n' + notes.join(u'\n')));
+    }
     std::vector<TEditQuestion> questions;
     for (const TPlainQuestion& p : plain.Questions) {
         // The exchange formats hold text as shown: '&' is an ampersand.
@@ -744,7 +744,7 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
         ShowNotes(ImportNotes.arg(document_.Count()).arg(notes.size()), notes);
 }
 
-void TEditorWindow::ExportFile(const std::string& path, TExchange format)
+void TEditorWindow::ExportFile(const std::string& path, TTestFormat format)
 {
     std::vector<TPlainQuestion> plain;
     std::vector<TFormatNote> notes;
@@ -764,10 +764,11 @@ void TEditorWindow::ExportFile(const std::string& path, TExchange format)
             notes.push_back({k + 1, FormatMsg::LoneMarker});
         plain.push_back(std::move(p));
     }
-    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
+    std::vector<TFormatNote> errors;
+    const std::string bytes = WritePlain(plain, format, notes, errors);
     const QStringList lines = NoteLines(notes, QuestionNote);
-    if (bytes.empty())
-        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
+    if (!errors.empty())
+        throw EError((QString::fromStdString(errors.front().Text) + u'\n' + lines.join(u'\n')).toStdString());
     SaveFileBytes(path, bytes);
     if (!lines.isEmpty())
         ShowNotes(ExportNotes.arg(lines.size()), lines);
@@ -779,7 +780,7 @@ void TEditorWindow::ShowNotes(const QString& summary, const QStringList& notes)
     dialog.exec();
 }
 
-void TEditorWindow::ImportClick(TExchange format)
+void TEditorWindow::ImportClick(TTestFormat format)
 {
     Guard([this, format] {
         if (!MaybeSave())
@@ -788,25 +789,25 @@ void TEditorWindow::ImportClick(TExchange format)
         dialog.setObjectName(QStringLiteral("ImportDialog"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
+        dialog.setNameFilter(format == TTestFormat::Gift ? GiftFilter : AikenFilter);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             ImportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
     });
 }
 
-void TEditorWindow::ExportClick(TExchange format)
+void TEditorWindow::ExportClick(TTestFormat format)
 {
     Guard([this, format] {
         QFileDialog dialog(this, ExportTitle);
         dialog.setObjectName(QStringLiteral("ExportDialog"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(format == TExchange::Gift ? GiftFilter : AikenFilter);
-        const QString suffix = format == TExchange::Gift ? QStringLiteral("gift") : QStringLiteral("txt");
+        dialog.setNameFilter(format == TTestFormat::Gift ? GiftFilter : AikenFilter);
+        const QString suffix = format == TTestFormat::Gift ? QStringLiteral("gift") : QStringLiteral("txt");
         dialog.setDefaultSuffix(suffix);
         if (!path_.empty())
             dialog.selectFile(QFileInfo(FromNativePath(path_)).completeBaseName()
-                + (format == TExchange::Gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt")));
+                + (format == TTestFormat::Gift ? QStringLiteral(".gift") : QStringLiteral("-aiken.txt")));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             ExportFile(ToNativePath(dialog.selectedFiles().constFirst()), format);
     });
@@ -814,22 +815,22 @@ void TEditorWindow::ExportClick(TExchange format)
 
 void TEditorWindow::ImportGiftClick()
 {
-    ImportClick(TExchange::Gift);
+    ImportClick(TTestFormat::Gift);
 }
 
 void TEditorWindow::ImportAikenClick()
 {
-    ImportClick(TExchange::Aiken);
+    ImportClick(TTestFormat::Aiken);
 }
 
 void TEditorWindow::ExportGiftClick()
 {
-    ExportClick(TExchange::Gift);
+    ExportClick(TTestFormat::Gift);
 }
 
 void TEditorWindow::ExportAikenClick()
 {
-    ExportClick(TExchange::Aiken);
+    ExportClick(TTestFormat::Aiken);
 }
 
 void TEditorWindow::PrintClick()

@@ -26,11 +26,8 @@ std::string Marked(const std::string& utf8, std::size_t line, std::vector<TForma
     text.replace(u'\n', u' ');
     const qsizetype bad = FirstNonAnsi(text);
     if (bad >= 0) {
-        const QString character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
-        const uint code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
-                                                : character[0].unicode();
-        errors.push_back({line, Format(FormatMsg::NotAnsi, character.toStdString(),
-                                    QString::number(code, 16).toUpper().rightJustified(4, u'0').toStdString())});
+        const TCharacter character = CharacterAt(text, bad);
+        errors.push_back({line, Format(FormatMsg::NotAnsi, character.Text.toStdString(), character.Code.toStdString())});
         return {};
     }
     return ToAnsi(MarkedFromShown(QStringView(text)));
