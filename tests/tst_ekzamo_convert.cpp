@@ -184,7 +184,7 @@ TEST_F(ConvertTool, FailedSaveSaysWhyAndKeepsTheTarget)
     const std::string nowhere = tmp.Path("missing/t.gift");
     const Outcome intoFolder = Convert({Q(in), Q(folder)});
     EXPECT_EQ(intoFolder.status, 2);
-    EXPECT_EQ(intoFolder.err, "Не удалось сохранить файл «" + folder + "»: на этом месте папка.\n" + folder
+    EXPECT_EQ(intoFolder.err, "Не удалось сохранить файл «" + folder + "»: это папка.\n" + folder
         + ": файл не записан\n");
     const Outcome intoMissing = Convert({Q(in), Q(nowhere)});
     EXPECT_EQ(intoMissing.status, 2);
