@@ -3,18 +3,17 @@
 // Ekzamo's files (Windows-1251) and Moodle's GIFT and Aiken (UTF-8). Notes
 // go to standard error as "FILE:LINE: text", UTF-8, file names as given but
 // for control characters, escaped so that a note stays one line.
-#include "engine/Aiken.h"
 #include "engine/CommandLine.h"
 #include "engine/Errors.h"
+#include "engine/Exchange.h"
 #include "engine/Files.h"
-#include "engine/Formats.h"
-#include "engine/Gift.h"
 #include "engine/Paths.h"
 #include "engine/TestFile.h"
 
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,61 +59,9 @@ inline constexpr const char* NothingWritten = "%s: файл не записан\
 
 namespace {
 
-enum class TFormatKind { None, Ekzamo, Gift, Aiken };
-
-TFormatKind FormatByName(const std::string& name)
-{
-    if (name == "ekzamo")
-        return TFormatKind::Ekzamo;
-    if (name == "gift")
-        return TFormatKind::Gift;
-    if (name == "aiken")
-        return TFormatKind::Aiken;
-    return TFormatKind::None;
-}
-
-TFormatKind FormatByExtension(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return TFormatKind::None;
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-        [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    if (extension == "gift")
-        return TFormatKind::Gift;
-    if (extension == "txt")
-        return TFormatKind::Ekzamo;
-    return TFormatKind::None;
-}
-
-// Control bytes other than tab, line ends and Ctrl-Z never stand in a test.
-bool LooksBinary(const std::string& bytes, TFormatNote& problem)
-{
-    std::size_t line = 1;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u == '\n')
-            ++line;
-        else if (u < ' ' && u != '\t' && u != '\r' && u != 26) {
-            problem = {line, Format(FormatMsg::NotText, std::to_string(u))};
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsUtf8WithLetters(const std::string& bytes)
-{
-    TFormatNote unused;
-    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })
-        && CheckUtf8Text(bytes, unused);
-}
-
 class TConversion {
 public:
-    TConversion(std::string in, std::string out, TFormatKind from, TFormatKind to)
+    TConversion(std::string in, std::string out, TTestFormat from, TTestFormat to)
         : in_(std::move(in)), out_(std::move(out)), from_(from), to_(to)
     {
     }
@@ -123,95 +70,35 @@ public:
     int Run();
 
 private:
-    bool Read(TPlainTest& plain);
-    bool Write(const std::vector<TPlainQuestion>& questions, std::string& bytes);
-    void Note(const TFormatNote& note) { notes_.push_back(note); }
     int Fail(const std::string& message);
     void PrintNotes();
 
     std::string in_, out_;
-    TFormatKind from_, to_;
+    TTestFormat from_, to_;
     std::vector<TFormatNote> notes_;
 };
 
 int TConversion::Run()
 {
-    TPlainTest plain;
-    std::string bytes;
     try {
-        if (!Read(plain) || !Write(plain.Questions, bytes))
-            return 2;
-        SaveFileBytes(out_, bytes);
+        std::string bytes;
+        try {
+            bytes = ReadWholeFile(in_);
+        } catch (const EError& e) {
+            return Fail(in_ + ": " + AsShown(e.what()));
+        }
+        TConverted converted = ConvertTest(bytes, from_, to_);
+        notes_ = std::move(converted.Notes);
+        notes_.insert(notes_.end(), converted.Errors.begin(), converted.Errors.end());
+        if (!converted.Errors.empty())
+            return Fail({});
+        SaveFileBytes(out_, converted.Bytes);
     } catch (const std::exception& e) {
         return Fail(AsShown(e.what()));
     }
     const bool clean = notes_.empty();
     PrintNotes();
     return clean ? 0 : 1;
-}
-
-bool TConversion::Read(TPlainTest& plain)
-{
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(in_);
-    } catch (const EError& e) {
-        Fail(in_ + ": " + AsShown(e.what()));
-        return false;
-    }
-    TFormatNote problem;
-    if (from_ == TFormatKind::Ekzamo) {
-        if (LooksBinary(bytes, problem)) {
-            Note(problem);
-            Fail({});
-            return false;
-        }
-        const bool utf8 = IsUtf8WithLetters(bytes);
-        if (utf8) {
-            Note({1, FormatMsg::ReadAsUtf8});
-            if (bytes.starts_with(Utf8Bom))
-                bytes.erase(0, Utf8Bom.size());
-        }
-        plain = PlainFromTest(ReadTestContent(bytes), utf8);
-    } else {
-        if (!CheckUtf8Text(bytes, problem)) {
-            Note(problem);
-            Fail({});
-            return false;
-        }
-        plain = from_ == TFormatKind::Gift ? ReadGift(bytes) : ReadAiken(bytes);
-    }
-    notes_.insert(notes_.end(), plain.Notes.begin(), plain.Notes.end());
-    if (plain.Questions.empty()) {
-        Note({0, FormatMsg::NoQuestions});
-        Fail({});
-        return false;
-    }
-    return true;
-}
-
-bool TConversion::Write(const std::vector<TPlainQuestion>& questions, std::string& bytes)
-{
-    if (to_ == TFormatKind::Ekzamo) {
-        std::vector<TFormatNote> errors;
-        const std::vector<TTestItem> items = TestFromPlain(questions, errors);
-        if (!errors.empty()) {
-            notes_.insert(notes_.end(), errors.begin(), errors.end());
-            Fail({});
-            return false;
-        }
-        if (questions.size() > 255)
-            Note({questions[255].Line, Format(FormatMsg::TooManyQuestions, Msg::TooManyQuestions)});
-        bytes = TestFileBytes(items);
-        return true;
-    }
-    bytes = to_ == TFormatKind::Gift ? GiftBytes(questions, notes_) : AikenBytes(questions, notes_);
-    if (bytes.empty()) {
-        Note({0, FormatMsg::NoQuestions});
-        Fail({});
-        return false;
-    }
-    return true;
 }
 
 // Prints the notes gathered so far and the reason nothing was written.
@@ -270,21 +157,21 @@ int main(int argc, char* argv[])
     for (const QString& file : parser.positionalArguments())
         files.push_back(ArgumentBytes(file));
     for (const std::string* name : {&from, &to})
-        if (!name->empty() && FormatByName(*name) == TFormatKind::None)
+        if (!name->empty() && !FormatNamed(*name))
             return Usage(Format(ConvertMsg::UnknownFormat, *name));
     if (files.size() != 2)
         return Usage(ConvertMsg::TwoFiles);
     const std::string& in = files[0];
     const std::string& out = files[1];
-    const TFormatKind fromKind = from.empty() ? FormatByExtension(in) : FormatByName(from);
-    const TFormatKind toKind = to.empty() ? FormatByExtension(out) : FormatByName(to);
-    if (fromKind == TFormatKind::None)
+    const std::optional<TTestFormat> fromKind = from.empty() ? FormatOfPath(in) : FormatNamed(from);
+    const std::optional<TTestFormat> toKind = to.empty() ? FormatOfPath(out) : FormatNamed(to);
+    if (!fromKind)
         return Usage(Format(ConvertMsg::NoExtension, in, "--from"));
-    if (toKind == TFormatKind::None)
+    if (!toKind)
         return Usage(Format(ConvertMsg::NoExtension, out, "--to"));
     if (SameFile(in, out)) {
         std::cerr << Format(ConvertMsg::SameFile, out);
         return 2;
     }
-    return TConversion(in, out, fromKind, toKind).Run();
+    return TConversion(in, out, *fromKind, *toKind).Run();
 }

@@ -3,17 +3,15 @@
 
 #include "editor/Markers.h"
 #include "editor/Warnings.h"
-#include "engine/Aiken.h"
 #include "engine/Ansi.h"
 #include "engine/Check.h"
 #include "engine/Errors.h"
+#include "engine/Exchange.h"
 #include "engine/Files.h"
-#include "engine/Formats.h"
-#include "engine/Gift.h"
 #include "engine/TestFile.h"
 #include "engine/TestReader.h"
+#include "engine/Text.h"
 
-#include <QByteArrayView>
 #include <QFileInfo>
 #include <QUndoCommand>
 #include <algorithm>
@@ -138,7 +136,6 @@ const QString QuestionDuplicated = QStringLiteral("копия вопроса");
 constexpr int TypingKey = 1;
 
 const QString CannotOpen = QStringLiteral("Не удалось открыть «%1»: %2");
-const QString NotText = QStringLiteral("это не текстовый файл (в нём есть нулевые байты)");
 const QString NotATest = QStringLiteral("это не тест: загрузка прерывается в строке %1 с ошибкой «%2», "
                                         "не прочитав ни одного вопроса");
 const QString CannotImport = QStringLiteral("Не удалось импортировать «%1»: %2");
@@ -147,14 +144,6 @@ const QString LineNote = QStringLiteral("строка %1");
 const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
                                         "Windows-1251. Замените его.");
 const QString NotSavedTooLong = QStringLiteral("Тест не сохранён: %1.");
-
-// Valid UTF-8 with something beyond ASCII: a file saved by a modern editor.
-bool LooksUtf8(const std::string& bytes)
-{
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return false;
-    return QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8();
-}
 
 void CheckLineLengths(const std::string& path, const TTestContent& content, bool utf8)
 {
@@ -304,9 +293,7 @@ std::vector<TTestItem> ToItems(const std::vector<TEditQuestion>& questions)
     }
     // A character the code page lacks becomes '?' here, for the warnings'
     // sake; saving refuses such text before it gets this far.
-    for (qsizetype at = FirstNonAnsi(all); at >= 0; at = FirstNonAnsi(all))
-        all.replace(at, all[at].isHighSurrogate() && at + 1 < all.size() ? 2 : 1, u'?');
-    const std::string bytes = ToAnsi(all);
+    const std::string bytes = ToAnsi(all, '?');
     std::size_t from = 0;
     const auto next = [&bytes, &from] {
         const std::size_t end = bytes.find('\n', from);
@@ -352,16 +339,10 @@ std::vector<TEditQuestion> FromItems(const std::vector<TTestItem>& items, bool u
 TBadSpot BadCharacterIn(const QString& edit)
 {
     // The marker's low line is no character of the file: looked past.
-    for (qsizetype from = 0;;) {
-        const qsizetype at = FirstNonAnsi(QStringView(edit).mid(from));
-        if (at < 0)
-            return {};
-        if (edit[from + at] != MarkerLine) {
-            const qsizetype length = edit[from + at].isHighSurrogate() && from + at + 1 < edit.size() ? 2 : 1;
-            return {from + at, edit.mid(from + at, length)};
-        }
-        from += at + 1;
-    }
+    for (qsizetype at = FirstNonAnsi(edit); at >= 0; at = FirstNonAnsi(edit, at + 1))
+        if (edit[at] != MarkerLine)
+            return {at, CharacterAt(edit, at).Text};
+    return {};
 }
 
 TBadCharacter FirstBadCharacter(const std::vector<TEditQuestion>& questions)
@@ -407,10 +388,10 @@ TTestForEditing ReadTestForEditing(const std::string& path)
     } catch (const EError& error) {
         fail(QString::fromUtf8(error.what()));
     }
-    if (bytes.find('\0') != std::string::npos)
-        fail(NotText);
+    if (const std::size_t control = FirstNonText(bytes, true); control != NoPlace)
+        fail(QString::fromUtf8(Format(TextMsg::NotText, std::to_string(static_cast<unsigned char>(bytes[control])))));
     TTestForEditing test;
-    test.Utf8 = LooksUtf8(bytes);
+    test.Utf8 = SavedAsUtf8(bytes);
     test.Content = ReadTestContent(bytes);
     const TTestContent& content = test.Content;
     if (content.Items.empty() && !content.StopMessage.empty())
@@ -458,7 +439,7 @@ void SaveForEditing(const std::string& path, const std::vector<TEditQuestion>& q
     SaveTestFile(path, items);
 }
 
-TImported ImportForEditing(const std::string& path, TExchange format)
+TImported ImportForEditing(const std::string& path, TTestFormat format)
 {
     const QString name = QFileInfo(FromNativePath(path)).fileName();
     const auto fail = [&name](const QString& why) { throw EError(CannotImport.arg(name, why).toStdString()); };
@@ -468,15 +449,16 @@ TImported ImportForEditing(const std::string& path, TExchange format)
     } catch (const EError& error) {
         fail(QString::fromUtf8(error.what()));
     }
-    TFormatNote problem;
-    if (!CheckUtf8Text(bytes, problem))
-        fail(LineNote.arg(problem.Line) + QStringLiteral(": ") + QString::fromStdString(problem.Text));
-    const TPlainTest plain = format == TExchange::Gift ? ReadGift(bytes) : ReadAiken(bytes);
+    std::vector<TFormatNote> errors;
+    const TPlainTest plain = ReadPlain(bytes, format, errors);
     TImported imported;
     imported.Notes = NoteLines(plain.Notes, LineNote);
-    if (plain.Questions.empty())
-        fail(QString::fromUtf8(FormatMsg::NoQuestions)
-            + (imported.Notes.isEmpty() ? QString() : u'\n' + imported.Notes.join(u'\n')));
+    if (!errors.empty()) {
+        const TFormatNote& error = errors.front();
+        const QString why = QString::fromStdString(error.Text);
+        fail(error.Line > 0 ? LineNote.arg(error.Line) + QStringLiteral(": ") + why
+                            : why + (imported.Notes.isEmpty() ? QString() : u'\n' + imported.Notes.join(u'\n')));
+    }
     for (const TPlainQuestion& p : plain.Questions) {
         // The exchange formats hold text as shown: '&' is an ampersand.
         TEditQuestion q;
@@ -491,7 +473,7 @@ TImported ImportForEditing(const std::string& path, TExchange format)
     return imported;
 }
 
-QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TExchange format)
+QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TTestFormat format)
 {
     std::vector<TPlainQuestion> plain;
     std::vector<TFormatNote> notes;
@@ -511,10 +493,11 @@ QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestio
             notes.push_back({k + 1, FormatMsg::LoneMarker});
         plain.push_back(std::move(p));
     }
-    const std::string bytes = format == TExchange::Gift ? GiftBytes(plain, notes) : AikenBytes(plain, notes);
+    std::vector<TFormatNote> errors;
+    const std::string bytes = WritePlain(plain, format, notes, errors);
     const QStringList lines = NoteLines(notes, QuestionNote);
-    if (bytes.empty())
-        throw EError((QString::fromUtf8(FormatMsg::NoQuestions) + u'\n' + lines.join(u'\n')).toStdString());
+    if (!errors.empty())
+        throw EError((QString::fromStdString(errors.front().Text) + u'\n' + lines.join(u'\n')).toStdString());
     SaveFileBytes(path, bytes);
     return lines;
 }

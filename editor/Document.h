@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/Errors.h"
+#include "engine/Exchange.h"
 #include "engine/TestFile.h"
 
 #include <QObject>
@@ -159,8 +160,6 @@ public:
 // cannot hold, EError when it cannot be written.
 void SaveForEditing(const std::string& path, const std::vector<TEditQuestion>& questions);
 
-// Moodle's exchange formats, UTF-8 files.
-enum class TExchange { Gift, Aiken };
 // A test imported for editing, and what of it was left out, a note a line.
 struct TImported {
     std::vector<TEditQuestion> Questions;
@@ -168,7 +167,7 @@ struct TImported {
 };
 // Reads an exchange file to edit. Raises EError saying why it cannot be
 // imported: unreadable, not UTF-8 text, no questions, too long a line.
-TImported ImportForEditing(const std::string& path, TExchange format);
+TImported ImportForEditing(const std::string& path, TTestFormat format);
 // Writes the questions to an exchange file and says what it left out, a
 // note a line; raises EError when there is nothing to write or writing fails.
-QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TExchange format);
+QStringList ExportEdited(const std::string& path, const std::vector<TEditQuestion>& questions, TTestFormat format);

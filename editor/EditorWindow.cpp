@@ -530,7 +530,7 @@ void TEditorWindow::SaveAsClick()
     Save(true);
 }
 
-void TEditorWindow::ImportFile(const std::string& path, TExchange format)
+void TEditorWindow::ImportFile(const std::string& path, TTestFormat format)
 {
     TImported imported = ImportForEditing(path, format);
     const QStringList& notes = imported.Notes;
@@ -543,7 +543,7 @@ void TEditorWindow::ImportFile(const std::string& path, TExchange format)
         ShowNotes(ImportNotes.arg(document_.Count()).arg(notes.size()), notes);
 }
 
-void TEditorWindow::ExportFile(const std::string& path, TExchange format)
+void TEditorWindow::ExportFile(const std::string& path, TTestFormat format)
 {
     const QStringList notes = ExportEdited(path, document_.Questions(), format);
     if (!notes.isEmpty())
@@ -556,22 +556,22 @@ void TEditorWindow::ShowNotes(const QString& summary, const QStringList& notes)
     dialog.exec();
 }
 
-void TEditorWindow::ImportClick(TExchange format)
+void TEditorWindow::ImportClick(TTestFormat format)
 {
     Guard([this, format] {
         if (!MaybeSave())
             return;
         const std::string path = ChooseFile(this,
-            {ImportTitle, "ImportDialog", format == TExchange::Gift ? GiftFilter : AikenFilter, false, {}, {}, {}});
+            {ImportTitle, "ImportDialog", format == TTestFormat::Gift ? GiftFilter : AikenFilter, false, {}, {}, {}});
         if (!path.empty())
             ImportFile(path, format);
     });
 }
 
-void TEditorWindow::ExportClick(TExchange format)
+void TEditorWindow::ExportClick(TTestFormat format)
 {
     Guard([this, format] {
-        const bool gift = format == TExchange::Gift;
+        const bool gift = format == TTestFormat::Gift;
         const std::string path = ChooseFile(this,
             {ExportTitle, "ExportDialog", gift ? GiftFilter : AikenFilter, true,
                 gift ? QStringLiteral("gift") : QStringLiteral("txt"), {},
@@ -585,22 +585,22 @@ void TEditorWindow::ExportClick(TExchange format)
 
 void TEditorWindow::ImportGiftClick()
 {
-    ImportClick(TExchange::Gift);
+    ImportClick(TTestFormat::Gift);
 }
 
 void TEditorWindow::ImportAikenClick()
 {
-    ImportClick(TExchange::Aiken);
+    ImportClick(TTestFormat::Aiken);
 }
 
 void TEditorWindow::ExportGiftClick()
 {
-    ExportClick(TExchange::Gift);
+    ExportClick(TTestFormat::Gift);
 }
 
 void TEditorWindow::ExportAikenClick()
 {
-    ExportClick(TExchange::Aiken);
+    ExportClick(TTestFormat::Aiken);
 }
 
 void TEditorWindow::PrintClick()

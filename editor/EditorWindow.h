@@ -3,6 +3,7 @@
 
 #include "editor/Document.h"
 #include "editor/Warnings.h"
+#include "engine/Exchange.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -40,8 +41,8 @@ public:
     // Moodle's exchange formats, UTF-8 files. Importing replaces the test
     // (unsaved changes are the caller's to ask about) and leaves it unsaved;
     // both raise EError, and say what was left out in a message.
-    void ImportFile(const std::string& path, TExchange format);
-    void ExportFile(const std::string& path, TExchange format);
+    void ImportFile(const std::string& path, TTestFormat format);
+    void ExportFile(const std::string& path, TTestFormat format);
     // Brings the warnings pane up to date now rather than after the pause.
     void UpdateWarnings();
     const std::vector<TEditorWarning>& ShownWarnings() const { return warnings_; }
@@ -95,8 +96,8 @@ private:
     bool MaybeSave();
     // Saves to the test's file or a chosen one: false when cancelled or failed.
     bool Save(bool choose);
-    void ImportClick(TExchange format);
-    void ExportClick(TExchange format);
+    void ImportClick(TTestFormat format);
+    void ExportClick(TTestFormat format);
     void AddRecent(const std::string& path);
     // Runs work that need not keep the window from showing: once the window
     // is first drawn, on the event loop.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/Markers.h"
 
+#include "engine/Mnemonic.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -11,18 +13,11 @@ QString EditFromMarked(const QString& marked)
         return marked;
     QString edit;
     edit.reserve(marked.size());
-    for (qsizetype i = 0; i < marked.size(); ++i) {
-        if (marked[i] != u'&') {
-            edit += marked[i];
-            continue;
-        }
-        // A marker with nothing after it shows nothing, and goes.
-        if (++i >= marked.size())
-            break;
-        edit += marked[i];
-        if (marked[i] != u'&')
+    ForEachShown(marked, [&edit](QChar c, bool underlined) {
+        edit += c;
+        if (underlined)
             edit += MarkerLine;
-    }
+    });
     return edit;
 }
 

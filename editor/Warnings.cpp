@@ -50,13 +50,9 @@ std::vector<TEditorWarning> EditorWarnings(const std::vector<TEditQuestion>& que
             if (field > 0 && text.trimmed().isEmpty())
                 warnings.push_back({int(k), field, EmptyOption});
             const TBadSpot bad = BadCharacterIn(text);
-            if (bad.At >= 0) {
-                const char32_t code = bad.Character.size() == 2 ? QChar::surrogateToUcs4(bad.Character[0], bad.Character[1])
-                                                                 : bad.Character[0].unicode();
-                warnings.push_back({int(k), field,
-                    NotAnsi.arg(bad.Character, QStringLiteral("%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper()),
-                    bad.At, bad.Character.size()});
-            }
+            if (bad.At >= 0)
+                warnings.push_back({int(k), field, NotAnsi.arg(bad.Character, CharacterAt(text, bad.At).Code), bad.At,
+                    bad.Character.size()});
         }
     }
     std::stable_sort(warnings.begin(), warnings.end(), [](const TEditorWarning& a, const TEditorWarning& b) {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "editor/Document.h"
-#include "engine/Formats.h"
+#include "engine/Exchange.h"
 
 #include <QString>
 #include <QStringList>

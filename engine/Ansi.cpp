@@ -58,21 +58,33 @@ QString FromAnsi(std::string_view text)
 
 std::string ToAnsi(QStringView text)
 {
+    return ToAnsi(text, Substitute);
+}
+
+std::string ToAnsi(QStringView text, char substitute)
+{
     std::string bytes;
     bytes.reserve(std::size_t(text.size()));
     qsizetype length = 1;
     for (qsizetype at = 0; at < text.size(); at += length)
-        bytes += ByteAt(text, at, length).value_or(Substitute);
+        bytes += ByteAt(text, at, length).value_or(substitute);
     return bytes;
 }
 
-qsizetype FirstNonAnsi(QStringView text)
+qsizetype FirstNonAnsi(QStringView text, qsizetype from)
 {
     qsizetype length = 1;
-    for (qsizetype at = 0; at < text.size(); at += length)
+    for (qsizetype at = from; at < text.size(); at += length)
         if (!ByteAt(text, at, length))
             return at;
     return -1;
+}
+
+TCharacter CharacterAt(QStringView text, qsizetype at)
+{
+    const bool pair = text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate();
+    const char32_t code = pair ? QChar::surrogateToUcs4(text[at], text[at + 1]) : text[at].unicode();
+    return {text.mid(at, pair ? 2 : 1).toString(), QString::number(uint(code), 16).toUpper().rightJustified(4, u'0')};
 }
 
 QString FromNativePath(const std::string& path)

@@ -6,6 +6,7 @@
 #include "engine/Files.h"
 #include "engine/Paths.h"
 #include "engine/TestReader.h"
+#include "engine/Text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -20,15 +21,6 @@ std::string N(long long value)
     return std::to_string(value);
 }
 
-const char* Plural(unsigned n, const char* const (&words)[3])
-{
-    if (n % 10 == 1 && n % 100 != 11)
-        return words[0];
-    if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14))
-        return words[1];
-    return words[2];
-}
-
 bool IsBlank(unsigned char c)
 {
     return c <= ' ';
@@ -38,46 +30,6 @@ bool IsBlank(unsigned char c)
 bool Blank(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return IsBlank(static_cast<unsigned char>(c)); });
-}
-
-// Strictly valid UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool ValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        std::size_t length;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            if (c == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char b = static_cast<unsigned char>(bytes[i + k]);
-            if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
-                return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 class TChecker {
@@ -199,9 +151,12 @@ void TChecker::Bytes(std::uint64_t end, bool stopped)
         }
     }
 
-    const auto nonAscii = std::find_if(bytes_.begin(), bytes_.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    if (nonAscii != bytes_.end() && ValidUtf8(bytes_))
+    if (SavedAsUtf8(bytes_)) {
+        const auto nonAscii = std::find_if(bytes_.begin(), bytes_.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
         Warn(std::uint64_t(nonAscii - bytes_.begin()), CheckMsg::Utf8);
+    }
+    if (const std::size_t bad = FirstNonText(bytes_, true); bad != NoPlace)
+        Warn(bad, Format(TextMsg::NotText, N(static_cast<unsigned char>(bytes_[bad]))));
 
     long long crlf = 0, lf = 0, loneCr = 0;
     std::uint64_t firstCrlf = NotRead, firstLf = NotRead, firstLoneCr = NotRead;

@@ -49,6 +49,10 @@ inline constexpr const char* NotFolder = "часть пути — не папк�
 inline constexpr const char* NoRights = "нет прав доступа";
 inline constexpr const char* ReadOnlyDisk = "диск доступен только для чтения";
 inline constexpr const char* IsFolder = "это папка";
+// Why a file cannot be written there, as found on the disk.
+inline constexpr const char* NoFolder = "папки «%s» нет";
+inline constexpr const char* FolderReadOnly = "нет права записи в папку «%s»";
+inline constexpr const char* FileReadOnly = "файл защищён от записи";
 inline constexpr const char* LinkLoop = "символические ссылки замкнуты в круг или их слишком много";
 inline constexpr const char* NameTooLong = "слишком длинное имя файла или пути";
 inline constexpr const char* DiskFull = "не хватило места на диске";

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Formats.h"
 
-#include "engine/Aiken.h"
-#include "engine/Gift.h"
-
 #include "engine/Ansi.h"
 #include "engine/Errors.h"
 #include "engine/Mnemonic.h"
@@ -29,11 +26,8 @@ std::string Marked(const std::string& utf8, std::size_t line, std::vector<TForma
     text.replace(u'\n', u' ');
     const qsizetype bad = FirstNonAnsi(text);
     if (bad >= 0) {
-        const QString character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
-        const uint code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
-                                                : character[0].unicode();
-        errors.push_back({line, Format(FormatMsg::NotAnsi, character.toStdString(),
-                                    QString::number(code, 16).toUpper().rightJustified(4, u'0').toStdString())});
+        const TCharacter character = CharacterAt(text, bad);
+        errors.push_back({line, Format(FormatMsg::NotAnsi, character.Text.toStdString(), character.Code.toStdString())});
         return {};
     }
     return ToAnsi(MarkedFromShown(QStringView(text)));
@@ -80,49 +74,6 @@ std::vector<TTestItem> TestFromPlain(const std::vector<TPlainQuestion>& question
     return items;
 }
 
-bool CheckUtf8Text(std::string_view bytes, TFormatNote& problem)
-{
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            if (c == '\n')
-                ++line;
-            else if (c < ' ' && c != '\t' && c != '\r') {
-                problem = {line, Format(FormatMsg::NotText, std::to_string(c))};
-                return false;
-            }
-            ++i;
-            continue;
-        }
-        // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-        std::size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            low = c == 0xE0 ? 0xA0 : 0x80;
-            high = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            low = c == 0xF0 ? 0x90 : 0x80;
-            high = c == 0xF4 ? 0x8F : 0xBF;
-        }
-        bool valid = length > 0 && bytes.size() - i >= length;
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto b = static_cast<unsigned char>(bytes[i + k]);
-            valid = b >= (k == 1 ? low : 0x80) && b <= (k == 1 ? high : 0xBF);
-        }
-        if (!valid) {
-            problem = {line, FormatMsg::NotUtf8};
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 const char* CommonObstacle(const TPlainQuestion& q)
 {
     if (Trim(q.Text).empty())
@@ -145,33 +96,4 @@ std::string_view Trim(std::string_view text)
     while (!text.empty() && blank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-TImportedTest ImportTest(std::string_view bytes, TExchangeFormat format)
-{
-    TImportedTest imported;
-    TFormatNote problem;
-    if (!CheckUtf8Text(bytes, problem)) {
-        imported.Errors.push_back(problem);
-        return imported;
-    }
-    TPlainTest plain = format == TExchangeFormat::Gift ? ReadGift(bytes) : ReadAiken(bytes);
-    imported.Notes = std::move(plain.Notes);
-    if (plain.Questions.empty()) {
-        imported.Errors.push_back({0, FormatMsg::NoQuestions});
-        return imported;
-    }
-    imported.Items = TestFromPlain(plain.Questions, imported.Errors);
-    if (!imported.Errors.empty())
-        imported.Items.clear();
-    else if (plain.Questions.size() > 255)
-        imported.Notes.push_back({plain.Questions[255].Line, Format(FormatMsg::TooManyQuestions, Msg::TooManyQuestions)});
-    return imported;
-}
-
-std::string ExportTest(const TTestContent& content, TExchangeFormat format, std::vector<TFormatNote>& notes)
-{
-    const TPlainTest plain = PlainFromTest(content);
-    notes.insert(notes.end(), plain.Notes.begin(), plain.Notes.end());
-    return format == TExchangeFormat::Gift ? GiftBytes(plain.Questions, notes) : AikenBytes(plain.Questions, notes);
 }

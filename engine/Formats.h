@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/TestFile.h"
+#include "engine/Text.h"
 
 #include <cstddef>
 #include <string>
@@ -9,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+// The words that Ekzamo's files, GIFT and Aiken share; engine/Exchange.h is
+// where a test passes between them.
 
 // Questions as the student sees them, in UTF-8: the form in which tests pass
 // between Ekzamo's files and the exchange formats (GIFT, Aiken). No '&'
@@ -49,9 +51,6 @@ inline constexpr const char* Stopped =
 inline constexpr const char* TooManyQuestions =
     "это 256-й вопрос: программа прекратит загрузку теста здесь с ошибкой «%s»";
 inline constexpr const char* NotAnsi = "символ «%s» (U+%s) нельзя записать в кодировке Windows-1251";
-inline constexpr const char* NotUtf8 =
-    "файл не в кодировке UTF-8; если он в Windows-1251, перекодируйте его: iconv -f CP1251 -t UTF-8";
-inline constexpr const char* NotText = "это не текстовый файл: управляющий символ с кодом %d";
 inline constexpr const char* ReadAsUtf8 =
     "файл сохранён в кодировке UTF-8, а не Windows-1251: он прочитан как UTF-8";
 inline constexpr const char* NoQuestions = "в файле нет ни одного вопроса, который можно преобразовать";
@@ -79,32 +78,9 @@ TPlainTest PlainFromTest(const TTestContent& content, bool utf8 = false);
 // is named in `errors` with its line. Line breaks become spaces.
 std::vector<TTestItem> TestFromPlain(const std::vector<TPlainQuestion>& questions, std::vector<TFormatNote>& errors);
 
-// Checks UTF-8 text read from a file: valid UTF-8 without control characters
-// other than tab and line ends. Returns the first problem, with its line.
-bool CheckUtf8Text(std::string_view bytes, TFormatNote& problem);
-
 // Why `question` cannot be written in a format that needs a wording, at least
 // two non-empty options and one right option; null if it can.
 const char* CommonObstacle(const TPlainQuestion& question);
 
 // Leading and trailing blanks, which the exchange formats drop.
 std::string_view Trim(std::string_view text);
-
-// Moodle's formats, for the tools that import and export them.
-enum class TExchangeFormat { Gift, Aiken };
-
-struct TImportedTest {
-    std::vector<TTestItem> Items; // empty when there are errors
-    std::vector<TFormatNote> Notes; // what was left out or changed, by line
-    std::vector<TFormatNote> Errors; // why nothing can be taken, by line
-};
-
-// A GIFT or Aiken file's bytes as an Ekzamo test: the text checked for UTF-8,
-// read, and written with '&' markers in Windows-1251; a character that has no
-// place there is an error. No question at all is an error too (line 0).
-TImportedTest ImportTest(std::string_view bytes, TExchangeFormat format);
-
-// An Ekzamo test as GIFT or Aiken text. Notes name the questions by
-// `content.Lines`, or by their numbers where it has none; questions the format
-// cannot hold are left out with a note.
-std::string ExportTest(const TTestContent& content, TExchangeFormat format, std::vector<TFormatNote>& notes);

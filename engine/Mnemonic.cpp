@@ -16,23 +16,11 @@ Out Marked(In shown)
     return out;
 }
 
-// A marker at the very end shows nothing, as in the program's labels.
 template <class Out, class In>
 Out Shown(In marked, bool* droppedMarker)
 {
     Out out;
-    bool dropped = false;
-    for (decltype(marked.size()) i = 0; i < marked.size(); ++i) {
-        if (marked[i] == u'&') {
-            if (++i >= marked.size()) {
-                dropped = true;
-                break;
-            }
-            if (marked[i] != u'&')
-                dropped = true;
-        }
-        out += marked[i];
-    }
+    const bool dropped = ForEachShown(marked, [&out](auto c, bool) { out += c; });
     if (droppedMarker)
         *droppedMarker = dropped;
     return out;

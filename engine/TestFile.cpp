@@ -60,15 +60,15 @@ std::string SaveFailure(const QString& path, const QFileDevice& file)
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
     if (target.isDir())
-        return TestFileMsg::IsFolder;
+        return ReasonMsg::IsFolder;
     if (!folder.isDir())
-        return Format(TestFileMsg::NoFolder, QDir::toNativeSeparators(folder.filePath()).toStdString());
+        return Format(ReasonMsg::NoFolder, QDir::toNativeSeparators(folder.filePath()).toStdString());
     if (!folder.isWritable())
-        return Format(TestFileMsg::FolderReadOnly, QDir::toNativeSeparators(folder.filePath()).toStdString());
+        return Format(ReasonMsg::FolderReadOnly, QDir::toNativeSeparators(folder.filePath()).toStdString());
     if (target.exists() && !target.isWritable())
-        return TestFileMsg::FileReadOnly;
+        return ReasonMsg::FileReadOnly;
     if (file.error() == QFileDevice::ResourceError)
-        return TestFileMsg::DiskFull;
+        return ReasonMsg::DiskFull;
     return file.errorString().toStdString();
 }
 

@@ -54,11 +54,6 @@ inline constexpr const char* LineTooLong =
 inline constexpr const char* CorrectOutOfRange =
     "вопрос %d: номер правильного ответа %d, а в файле теста он может быть от 0 до 255";
 inline constexpr const char* SaveFailed = "Не удалось сохранить файл «%s»: %s";
-inline constexpr const char* IsFolder = "на этом месте папка";
-inline constexpr const char* NoFolder = "папки «%s» нет";
-inline constexpr const char* FolderReadOnly = "нет права записи в папку «%s»";
-inline constexpr const char* FileReadOnly = "файл защищён от записи";
-inline constexpr const char* DiskFull = "не хватило места на диске";
 }
 
 // Reads test file bytes. Never fails: where the program would stop, the

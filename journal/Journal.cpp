@@ -6,6 +6,7 @@
 #include "engine/Files.h"
 #include "engine/Paths.h"
 #include "engine/ResultsFile.h"
+#include "engine/Text.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -445,10 +446,8 @@ void WorkOut(TTestResult& test)
 
 std::string FileCount(std::size_t n)
 {
-    const std::size_t tens = n % 100;
-    const std::size_t ones = n % 10;
-    const char* word = (tens >= 11 && tens <= 14) || ones == 0 || ones >= 5 ? "файлов" : ones == 1 ? "файл" : "файла";
-    return Decimal(n) + " " + word;
+    static constexpr const char* Words[3] = {"файл", "файла", "файлов"};
+    return Decimal(n) + " " + Plural(n, Words);
 }
 
 // Picks the files that agree (the largest group of one set of wordings) and

@@ -30,19 +30,21 @@ QSaveFile& TOutputFiles::Open(const std::string& path)
         if (std::binary_search(inputs_.begin(), inputs_.end(), TFileId{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)}))
             CannotWrite(path, JournalMsg::IsInput);
         if (::access(path.c_str(), W_OK) != 0)
-            CannotWrite(path, errno == EACCES ? JournalMsg::FileReadOnly : SystemReason(errno));
+            CannotWrite(path, errno == EACCES ? ReasonMsg::FileReadOnly : SystemReason(errno));
     } else if (errno != ENOENT) {
         CannotWrite(path, SystemReason(errno));
     }
     const TPathParts parts = SplitPath(path);
     const std::string folder = parts.Folder.empty() ? std::string(".") : std::string(parts.Folder);
+    // Named in a reason without the slash that ends it in the path.
+    const std::string named = folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
     if (::stat(folder.c_str(), &st) != 0)
-        CannotWrite(path, errno == ENOENT ? JournalMsg::NoFolder : SystemReason(errno));
+        CannotWrite(path, errno == ENOENT ? Format(ReasonMsg::NoFolder, named) : SystemReason(errno));
     if (!S_ISDIR(st.st_mode))
         CannotWrite(path, SystemReason(ENOTDIR));
     // The temporary file is made in the folder.
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        CannotWrite(path, errno == EACCES ? JournalMsg::FolderReadOnly : SystemReason(errno));
+        CannotWrite(path, errno == EACCES ? Format(ReasonMsg::FolderReadOnly, named) : SystemReason(errno));
     std::pair<TFileId, std::string> place{{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)},
         std::string(parts.Stem) + std::string(parts.Ext)};
     if (std::find(places_.begin(), places_.end(), place) != places_.end())

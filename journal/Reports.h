@@ -17,10 +17,7 @@ inline constexpr const char* IsLink = "это символическая ссы�
 inline constexpr const char* NotRegular = "это не обычный файл (канал, устройство или сокет)";
 inline constexpr const char* IsInput = "это один из файлов результатов, из которых собран журнал";
 inline constexpr const char* Twice = "в этот же файл уже пишется другой отчёт";
-inline constexpr const char* NoFolder = "нет такой папки";
 inline constexpr const char* NotFolder = "это не папка";
-inline constexpr const char* FolderReadOnly = "нет прав на запись в папку";
-inline constexpr const char* FileReadOnly = "нет прав на запись в файл";
 }
 
 // The outputs of one run. Each is written to a temporary file beside it,

@@ -691,7 +691,7 @@ TEST_F(EditorWindow, ALineIsNeverLongerThanTheFileHolds)
 
     // Imported, the same rule.
     const std::string gift = tmp.Write("long.gift", "::Q:: Вопрос? {=" + std::string(16384, '&') + " ~нет}\n");
-    EXPECT_THROW(window->ImportFile(gift, TExchange::Gift), EError);
+    EXPECT_THROW(window->ImportFile(gift, TTestFormat::Gift), EError);
     EXPECT_EQ(window->FilePath(), utf8);
 }
 
@@ -704,7 +704,7 @@ TEST_F(EditorWindow, ManyImportNotesScrollInLineOrder)
         gift += "::Q" + std::to_string(k) + ":: Вопрос " + std::to_string(k) + "? {\n=да#верно\n~нет#неверно\n"
             + "~может быть#подумайте\n####общий отзыв\n}\n\n";
     CollectNotes();
-    window->ImportFile(tmp.Write("many.gift", gift), TExchange::Gift);
+    window->ImportFile(tmp.Write("many.gift", gift), TTestFormat::Gift);
     EXPECT_EQ(window->Document().Count(), 80);
     EXPECT_TRUE(answers.boxes.empty());
     ASSERT_EQ(shownNotes.size(), 1u);
@@ -792,7 +792,7 @@ TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
         "// Банк вопросов\n$CATEGORY: География\n\n::Q1:: Tom & Jerry \\{кто\\}\nкот? { =Tom ~Jerry ~Spike }\n\n"
         "::Q2:: Земля круглая? {T}\n\n::Q3:: Столица Франции? { ~Лион =Париж#Верно ~Марсель }\n");
     CollectNotes();
-    window->ImportFile(gift, TExchange::Gift);
+    window->ImportFile(gift, TTestFormat::Gift);
     ASSERT_EQ(window->Document().Count(), 2);
     EXPECT_EQ(window->Document().Questions()[0].Text, QStringLiteral("Tom & Jerry {кто} кот?"));
     EXPECT_EQ(window->Document().Questions()[1].Correct, 2);
@@ -808,13 +808,13 @@ TEST_F(EditorWindow, GiftImportedIsSavedAsATestAndExportsGiveItBack)
 
     const std::vector<TEditQuestion> before = window->Document().Questions();
     const std::string aiken = tmp.Path("bank-aiken.txt");
-    window->ExportFile(aiken, TExchange::Aiken);
+    window->ExportFile(aiken, TTestFormat::Aiken);
     EXPECT_EQ(ReadBytes(aiken).substr(0, 45), std::string("Tom & Jerry {кто} кот?\nA) Tom\nB) Jerry\n").substr(0, 45));
     const std::string exported = tmp.Path("again.gift");
-    window->ExportFile(exported, TExchange::Gift);
-    window->ImportFile(exported, TExchange::Gift);
+    window->ExportFile(exported, TTestFormat::Gift);
+    window->ImportFile(exported, TTestFormat::Gift);
     EXPECT_EQ(window->Document().Questions(), before);
-    window->ImportFile(aiken, TExchange::Aiken);
+    window->ImportFile(aiken, TTestFormat::Aiken);
     EXPECT_EQ(window->Document().Questions(), before);
     EXPECT_EQ(shownNotes.size(), 1u);
     EXPECT_TRUE(answers.boxes.empty());
@@ -826,7 +826,7 @@ TEST_F(EditorWindow, ImportsThatHoldNoQuestionsAreRefused)
     window->OpenFile(kept);
     for (const std::string& path : {tmp.Write("tf.gift", "::Q:: Земля круглая? {TRUE}\n"),
              tmp.Write("bin.gift", std::string("\0\x01\x02", 3)), tmp.Write("cp.gift", Cp("Вопрос? {=а ~б}"))}) {
-        EXPECT_THROW(window->ImportFile(path, TExchange::Gift), std::exception) << path;
+        EXPECT_THROW(window->ImportFile(path, TTestFormat::Gift), std::exception) << path;
         EXPECT_EQ(window->FilePath(), kept);
         EXPECT_EQ(window->Document().Count(), 2);
     }

@@ -98,6 +98,17 @@ TEST_F(ConvertTool, EkzamoFileSavedAsUtf8IsConvertedWithAWarning)
     EXPECT_EQ(ReadBytes(tmp.Path("u.gift")), "Вопрос{\n\t=да\n\t~нет\n}\n");
 }
 
+// The old editors' end of file is no sign of Windows-1251: read as
+// ekzamo-check and the editor read it.
+TEST_F(ConvertTool, Utf8TestEndingInCtrlZIsReadAsUtf8)
+{
+    const std::string in = tmp.Write("z.txt", "Вопрос\r\n2\r\n1\r\nда\r\nнет\r\n\x1a");
+    const Outcome run = Convert({Q(in), Q(tmp.Path("z.gift"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, in + ":1: файл сохранён в кодировке UTF-8, а не Windows-1251: он прочитан как UTF-8\n");
+    EXPECT_EQ(ReadBytes(tmp.Path("z.gift")), "Вопрос{\n\t=да\n\t~нет\n}\n");
+}
+
 TEST_F(ConvertTool, MoreThan255QuestionsAreWrittenWithANoteOnThe256th)
 {
     std::string gift;
@@ -173,7 +184,7 @@ TEST_F(ConvertTool, FailedSaveSaysWhyAndKeepsTheTarget)
     const std::string nowhere = tmp.Path("missing/t.gift");
     const Outcome intoFolder = Convert({Q(in), Q(folder)});
     EXPECT_EQ(intoFolder.status, 2);
-    EXPECT_EQ(intoFolder.err, "Не удалось сохранить файл «" + folder + "»: на этом месте папка.\n" + folder
+    EXPECT_EQ(intoFolder.err, "Не удалось сохранить файл «" + folder + "»: это папка.\n" + folder
         + ": файл не записан\n");
     const Outcome intoMissing = Convert({Q(in), Q(nowhere)});
     EXPECT_EQ(intoMissing.status, 2);

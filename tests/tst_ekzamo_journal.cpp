@@ -168,9 +168,9 @@ INSTANTIATE_TEST_SUITE_P(Arguments, JournalRefuses, ::testing::Values(
     BadRun{"NothingFound", {"empty"}, "ekzamo-journal: файлов результатов (*.out) не найдено\n"},
     BadRun{"NoSuchFolder", {"nowhere"}, "nowhere: нет такого файла или папки\n"},
     BadRun{"UnwritableReport", {"--html", "no/such/folder/j.html", "алгебра"},
-        "ekzamo-journal: не удалось записать no/such/folder/j.html: нет такой папки\n"},
+        "ekzamo-journal: не удалось записать no/such/folder/j.html: папки «no/such/folder» нет\n"},
     BadRun{"UnwritableSpreadsheet", {"--xlsx", "no/such/folder/j.xlsx", "алгебра"},
-        "ekzamo-journal: не удалось записать no/such/folder/j.xlsx: нет такой папки\n"},
+        "ekzamo-journal: не удалось записать no/such/folder/j.xlsx: папки «no/such/folder» нет\n"},
     BadRun{"CsvFolderIsAFile", {"--csv", "алгебра/Иванов.out", "алгебра"},
         "ekzamo-journal: не удалось записать алгебра/Иванов.out: это не папка\n"}));
 

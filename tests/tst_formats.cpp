@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/Aiken.h"
 #include "engine/Errors.h"
+#include "engine/Exchange.h"
 #include "engine/Formats.h"
 #include "engine/Gift.h"
 #include "engine/TestFile.h"
@@ -337,9 +338,9 @@ TEST(PlainText, Utf8TextCheckedForEncodingAndBinary)
         std::size_t line;
         const char* message;
     };
-    for (const Case& c : {Case{"ascii\r\nи кириллица\t\n", true, 0, ""}, Case{"a\nb\n" + Cp("ж"), false, 3, FormatMsg::NotUtf8},
-             Case{"a\n\xC0\xAF", false, 2, FormatMsg::NotUtf8}, Case{"a\n\xED\xA0\x80", false, 2, FormatMsg::NotUtf8},
-             Case{std::string("a\nb\0c", 5), false, 2, FormatMsg::NotText}, Case{"\xF0\x9F\x98", false, 1, FormatMsg::NotUtf8}}) {
+    for (const Case& c : {Case{"ascii\r\nи кириллица\t\n", true, 0, ""}, Case{"a\nb\n" + Cp("ж"), false, 3, TextMsg::NotUtf8},
+             Case{"a\n\xC0\xAF", false, 2, TextMsg::NotUtf8}, Case{"a\n\xED\xA0\x80", false, 2, TextMsg::NotUtf8},
+             Case{std::string("a\nb\0c", 5), false, 2, TextMsg::NotText}, Case{"\xF0\x9F\x98", false, 1, TextMsg::NotUtf8}}) {
         TFormatNote problem;
         EXPECT_EQ(CheckUtf8Text(c.bytes, problem), c.ok) << c.bytes;
         if (!c.ok) {
@@ -352,20 +353,19 @@ TEST(PlainText, Utf8TextCheckedForEncodingAndBinary)
 
 TEST(Exchange, ImportGivesEkzamoItemsOrSaysWhyNot)
 {
-    const TImportedTest good = ImportTest("Tom & Jerry?{=да ~нет}\n\nT{TRUE}", TExchangeFormat::Gift);
-    ASSERT_EQ(good.Items.size(), 1u);
-    EXPECT_EQ(good.Items[0], (TTestItem{Cp("Tom && Jerry?"), {Cp("да"), Cp("нет")}, 1}));
+    const TConverted good = ConvertTest("Tom & Jerry?{=да ~нет}\n\nT{TRUE}", TTestFormat::Gift, TTestFormat::Ekzamo);
+    EXPECT_EQ(good.Bytes, Cp("Tom && Jerry?\r\n2\r\n1\r\nда\r\nнет\r\n"));
     ExpectNotes(good.Notes, {{3, GiftMsg::OtherKind}});
     EXPECT_TRUE(good.Errors.empty());
 
     const std::pair<std::string, WantNote> bad[] = {
-        {Cp("Вопрос\nA) да\nB) нет\nANSWER: A"), {1, FormatMsg::NotUtf8}},
+        {Cp("Вопрос\nA) да\nB) нет\nANSWER: A"), {1, TextMsg::NotUtf8}},
         {"Q1\nA) a\nB) b\nANSWER: A\n\nQ2 😀\nA) a\nB) b\nANSWER: A", {6, FormatMsg::NotAnsi}},
         {"A) a\nANSWER: A", {0, FormatMsg::NoQuestions}},
     };
     for (const auto& [bytes, error] : bad) {
-        const TImportedTest imported = ImportTest(bytes, TExchangeFormat::Aiken);
-        EXPECT_TRUE(imported.Items.empty());
+        const TConverted imported = ConvertTest(bytes, TTestFormat::Aiken, TTestFormat::Ekzamo);
+        EXPECT_TRUE(imported.Bytes.empty());
         ExpectNotes(imported.Errors, {error});
     }
 }
@@ -374,9 +374,11 @@ TEST(Exchange, ExportNamesQuestionsByNumberWithoutLines)
 {
     TTestContent content;
     content.Items = {{"Q1", {"a"}, 1}, {"Q&2", {"a", "b"}, 2}};
-    std::vector<TFormatNote> notes;
-    EXPECT_EQ(ExportTest(content, TExchangeFormat::Aiken, notes), "Q2\nA) a\nB) b\nANSWER: B\n");
+    const TPlainTest plain = PlainFromTest(content);
+    std::vector<TFormatNote> notes = plain.Notes, errors;
+    EXPECT_EQ(WritePlain(plain.Questions, TTestFormat::Aiken, notes, errors), "Q2\nA) a\nB) b\nANSWER: B\n");
     ExpectNotes(notes, {{2, FormatMsg::LoneMarker}, {1, FormatMsg::Skipped}});
+    EXPECT_TRUE(errors.empty());
 }
 
 // ---- Round trips --------------------------------------------------------------

@@ -321,7 +321,7 @@ TEST_F(TestFileDisk, FailedSaveSaysWhyAndLeavesNoFile)
 {
     const std::string file = tmp.Write("file.txt", "x");
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {tmp.Path(""), "Не удалось сохранить файл «" + tmp.Path("") + "»: на этом месте папка"},
+        {tmp.Path(""), "Не удалось сохранить файл «" + tmp.Path("") + "»: это папка"},
         {tmp.Path("missing/t.txt"), "Не удалось сохранить файл «" + tmp.Path("missing/t.txt") + "»: папки «"
             + tmp.Path("missing") + "» нет"},
         {tmp.Path("file.txt/t.txt"), "Не удалось сохранить файл «" + tmp.Path("file.txt/t.txt") + "»: папки «"

@@ -5,6 +5,7 @@
 #include "engine/Clock.h"
 #include "engine/Durations.h"
 #include "engine/Errors.h"
+#include "engine/Mnemonic.h"
 #include "engine/Paths.h"
 #include "engine/Ques.h"
 #include "ui/AF.h"
@@ -154,7 +155,7 @@ void TMF::ShowQuestion(const TQuestion& question)
     ui->GB->setTitle(QStringLiteral("Вопрос №%1 из %2").arg(CurrentPos).arg(QuestionCount));
     ui->Vopros->setTextFormat(Qt::RichText);
     ui->Vopros->setText(MnemonicToHtml(FromAnsi(question.Text)));
-    ui->Vopros->setAccessibleName(MnemonicToPlain(FromAnsi(question.Text)));
+    ui->Vopros->setAccessibleName(ShownFromMarked(FromAnsi(question.Text)));
     ui->Otv3->setVisible(question.OptionCount >= 3);
     ui->Otv4->setVisible(question.OptionCount >= 4);
     ui->Otv5->setVisible(question.OptionCount >= 5);
@@ -163,7 +164,7 @@ void TMF::ShowQuestion(const TQuestion& question)
     for (int k = 1; k <= 5; ++k) {
         QAbstractButton* option = ui->Otvety->button(k);
         option->setText(FromAnsi(question.Options[std::size_t(k)]));
-        option->setAccessibleName(MnemonicToPlain(option->text()));
+        option->setAccessibleName(ShownFromMarked(option->text()));
         option->setChecked(false);
     }
     ui->Otvety->setExclusive(true);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Widgets.h"
 
+#include "engine/Mnemonic.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -184,34 +186,6 @@ void TImage::mouseReleaseEvent(QMouseEvent* event)
     // Last: what a click opens may run a modal loop of its own.
     if (click)
         emit clicked();
-}
-
-namespace {
-
-// Calls shown(character, marked) for each character a text with '&' markers
-// shows: "&x" is a marked x, "&&" a plain '&', and a marker with nothing
-// after it shows nothing.
-template <typename Shown>
-void ForEachShown(const QString& text, Shown shown)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'&') {
-            shown(text[i], false);
-            continue;
-        }
-        if (++i >= text.size())
-            break;
-        shown(text[i], text[i] != u'&');
-    }
-}
-
-} // namespace
-
-QString MnemonicToPlain(const QString& text)
-{
-    QString plain;
-    ForEachShown(text, [&plain](QChar c, bool) { plain += c; });
-    return plain;
 }
 
 QString MnemonicToHtml(const QString& text)

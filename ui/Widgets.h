@@ -62,10 +62,6 @@ private:
     bool pressed_ = false;
 };
 
-// The text a reader of the screen hears: '&' markers resolved as they are
-// shown, "&&" one '&'.
-QString MnemonicToPlain(const QString& text);
-
 // Plain text with '&' accelerator markers as rich text: the marked character
 // underlined, "&&" one '&', everything else shown exactly as written.
 QString MnemonicToHtml(const QString& text);
