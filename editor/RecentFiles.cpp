@@ -2,6 +2,7 @@
 #include "editor/RecentFiles.h"
 
 #include "engine/Ansi.h"
+#include "engine/Mnemonic.h"
 
 #include <QFileInfo>
 #include <QMenu>
@@ -34,7 +35,7 @@ void FillRecentMenu(QMenu* menu, const std::function<void(const std::string&)>& 
     const QStringList recent = QSettings().value(RecentKey).toStringList();
     for (int i = 0; i < recent.size(); ++i) {
         QAction* action = menu->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName().replace(u'&', QStringLiteral("&&"))));
+            QStringLiteral("&%1 %2").arg(i + 1).arg(MarkedFromShown(QFileInfo(recent[i]).fileName())));
         action->setToolTip(recent[i]);
         action->setStatusTip(recent[i]);
         const std::string path = ToNativePath(recent[i]);
