@@ -158,12 +158,6 @@ TEditQuestion NewQuestion()
     return {QString(), {QString(), QString()}, 0};
 }
 
-QString ShownOnly(QString text)
-{
-    text.remove(MarkerLine);
-    return text;
-}
-
 TTestDocument::TTestDocument(QObject* parent)
     : QObject(parent)
     , clock_([] {

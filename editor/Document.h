@@ -39,9 +39,6 @@ inline constexpr int MaxOptions = 255;
 // A new question: an empty wording and two empty options, neither marked.
 TEditQuestion NewQuestion();
 
-// A text in the editor's form as shown, the markers' low lines left out.
-QString ShownOnly(QString text);
-
 // A test being edited: its questions and every change to them, undoable.
 // Each change replaces a run of questions with others, so one kind of step
 // undoes them all.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/EditorWindow.h"
 
+#include "editor/Markers.h"
 #include "editor/NotesDialog.h"
 #include "editor/PrintOptions.h"
 #include "editor/QuestionPane.h"

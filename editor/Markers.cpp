@@ -58,3 +58,9 @@ QString JoinLines(const QString& text)
         joined.chop(1);
     return joined;
 }
+
+QString ShownOnly(QString text)
+{
+    text.remove(MarkerLine);
+    return text;
+}

@@ -17,6 +17,9 @@ QString EditFromMarked(const QString& marked);
 // preceded by '&'. A low line with no character before it is dropped.
 QString MarkedFromEdit(const QString& edit);
 
+// A text in the editor's form as shown, the markers' low lines left out.
+QString ShownOnly(QString text);
+
 // A wording or option is one line: line breaks, with the blanks around them,
 // become one space, and empty lines go; other control characters go too.
 QString JoinLines(const QString& text);

@@ -30,9 +30,7 @@ const QString PdfFailed = QStringLiteral("Не удалось записать P
 
 QString Shown(const QString& edit)
 {
-    QString text = edit;
-    text.remove(MarkerLine);
-    return text.toHtmlEscaped();
+    return ShownOnly(edit).toHtmlEscaped();
 }
 
 } // namespace
