@@ -144,6 +144,8 @@ const QString LineNote = QStringLiteral("строка %1");
 const QString NotSaved = QStringLiteral("Тест не сохранён: символ «%1» в вопросе %2 нельзя записать в "
                                         "Windows-1251. Замените его.");
 const QString NotSavedTooLong = QStringLiteral("Тест не сохранён: %1.");
+const QString NotSavedTooLarge = QStringLiteral("Тест не сохранён: файл вышел бы больше %1 МиБ, а такие файлы "
+                                                "не открываются. Разделите тест на несколько.");
 
 void CheckLineLengths(const std::string& path, const TTestContent& content, bool utf8)
 {
@@ -430,7 +432,11 @@ void SaveForEditing(const std::string& path, const std::vector<TEditQuestion>& q
     const std::vector<TTestItem> items = ToItems(questions);
     if (const std::size_t k = FirstTooLong(items))
         throw ENotSaved(NotSavedTooLong.arg(TooLongMessage(k)), int(k) - 1, Fields::Wording);
-    SaveTestFile(path, items);
+    // Never a file larger than the tools, the editor among them, read again.
+    const std::string bytes = TestFileBytes(items);
+    if (bytes.size() > MaxFileSize)
+        throw EError(NotSavedTooLarge.arg(MaxFileSize >> 20).toStdString());
+    SaveFileBytes(path, bytes);
 }
 
 TImported ImportForEditing(const std::string& path, TTestFormat format)

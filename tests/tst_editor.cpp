@@ -5,6 +5,7 @@
 #include "editor/Markers.h"
 #include "editor/Sheet.h"
 #include "editor/Warnings.h"
+#include "engine/Files.h"
 #include "engine/TestFile.h"
 #include "tests/TestUtil.h"
 
@@ -229,6 +230,21 @@ TEST(Items, TheEditorsQuestionsAreWrittenAsTheProgramReadsThem)
     EXPECT_EQ(bytes, Cp("Столица Франции?\r\n2\r\n1\r\n&Париж\r\nЛион\r\n2 + 2?\r\n3\r\n2\r\n3\r\n4\r\n5\r\n"
                         "Tom && Jerry\r\n2\r\n2\r\nкот\r\nмышь\r\n"));
     EXPECT_EQ(FromItems(ReadTestContent(bytes).Items, false), questions);
+}
+
+// What is saved opens again: a test past the size bound of every file read
+// is refused whole, the old file kept; one just under it opens.
+TEST(Items, ATestIsNeverSavedLargerThanItCanBeOpened)
+{
+    const TempFolder tmp;
+    const std::string path = tmp.Write("big.txt", "old");
+    const QString option(8000, QChar(u'я'));
+    std::vector<TEditQuestion> questions(1100, TEditQuestion{QStringLiteral("Вопрос"), {option, option}, 1});
+    EXPECT_THROW(SaveForEditing(path, questions), EError);
+    EXPECT_EQ(ReadWholeFile(path), "old");
+    questions.resize(1000);
+    SaveForEditing(path, questions);
+    EXPECT_EQ(ReadWholeFile(path).size(), TestFileBytes(ToItems(questions)).size());
 }
 
 // Read before the window exists: a Windows-1251 test comes decoded, a UTF-8
