@@ -53,16 +53,19 @@ dialog() {
     timeout 60 xdotool search --sync --onlyvisible --name 'Папка с результатами' 2>/dev/null | head -n 1
 }
 
-"$journal" >"$scratch/log" 2>&1 &
+# The dialog opens in the home folder: the folder's name alone is typed, since
+# a '/' typed makes the dialog change folder on its own time, and on a loaded
+# machine the letters typed after it could be lost to that.
+HOME=$scratch "$journal" >"$scratch/log" 2>&1 &
 program=$!
 pids+=("$program")
 if window=$(dialog) && [ -n "$window" ]; then
-    xdotool windowactivate --sync "$window" type --delay 20 "$scratch/class"
+    xdotool windowactivate --sync "$window" type --delay 20 "class"
     xdotool key Return
     status=0
     wait "$program" || status=$?
     [ "$status" = 0 ] || fail "exit status $status: $(cat "$scratch/log")"
-    [ -s "$report" ] || fail "no report in the teacher's data folder"
+    [ -s "$report" ] || fail "no report in the teacher's data folder; there: $(ls -A "$(dirname "$report")" 2>&1 | head -n 5)"
     [ "$(stat -c %a "$(dirname "$report")")" = 700 ] || fail "the teacher's report folder is open to others"
     [ -z "$(find "$scratch/class" -newer "$scratch/log" -o -name '*.html')" ] || fail "the class folder was written"
     for _ in $(seq 50); do [ -s "$scratch/opened" ] && break; sleep 0.2; done
@@ -76,7 +79,7 @@ else
 fi
 
 rm -f "$report"
-"$journal" >"$scratch/log" 2>&1 &
+HOME=$scratch "$journal" >"$scratch/log" 2>&1 &
 program=$!
 pids+=("$program")
 if window=$(dialog) && [ -n "$window" ]; then
