@@ -7,6 +7,16 @@
 
 #include <algorithm>
 
+namespace {
+
+// The note on the control character at `at` that makes the bytes no text.
+TFormatNote NotTextNote(std::string_view bytes, std::size_t at)
+{
+    return {LineAt(bytes, at), Format(TextMsg::NotText, std::to_string(static_cast<unsigned char>(bytes[at])))};
+}
+
+} // namespace
+
 std::optional<TTestFormat> FormatNamed(std::string_view name)
 {
     if (name == "ekzamo")
@@ -43,8 +53,7 @@ bool CheckUtf8Text(std::string_view bytes, TFormatNote& problem)
         return false;
     }
     if (control != NoPlace) {
-        problem = {LineAt(bytes, control),
-            Format(TextMsg::NotText, std::to_string(static_cast<unsigned char>(bytes[control])))};
+        problem = NotTextNote(bytes, control);
         return false;
     }
     return true;
@@ -56,8 +65,7 @@ TPlainTest ReadPlain(std::string_view bytes, TTestFormat format, std::vector<TFo
     if (format == TTestFormat::Ekzamo) {
         // Ctrl-Z is the old editors' end of file, text to the program's reader.
         if (const std::size_t control = FirstNonText(bytes, true); control != NoPlace) {
-            errors.push_back({LineAt(bytes, control),
-                Format(TextMsg::NotText, std::to_string(static_cast<unsigned char>(bytes[control])))});
+            errors.push_back(NotTextNote(bytes, control));
             return {};
         }
         const bool utf8 = SavedAsUtf8(bytes);
