@@ -2,12 +2,16 @@
 #pragma once
 
 #include "engine/Files.h"
+#include "engine/TestFile.h"
 #include "journal/Statistics.h"
 
+#include <QDateTime>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The journal's texts, UTF-8. "%s" and "%d" are filled in order.
@@ -78,6 +82,7 @@ QString FlagText(unsigned bit);
 
 struct TQuestionResult {
     std::string Text; // Windows-1251, the wording as written
+    unsigned Number = 0; // in the key, from 1; 0 without one
     std::vector<TOptionTally> Options; // by text, in the order first met
     unsigned Skipped = 0;
     unsigned RightNotShown = 0;
@@ -85,34 +90,100 @@ struct TQuestionResult {
     unsigned Flags = 0;
 };
 
+// What is wrong with an attempt, one bit each.
+enum TAttemptFlag : unsigned {
+    ChangedAfterCollection = 1, // its file's content changed after it was first collected
+    KeyMismatch = 2,            // its right answers disagree with the key's
+    Unfinished = 4,             // questions left without an answer
+    ScoreOnly = 8,              // the score line alone: no answers to check
+    VersionMismatch = 16,       // questions the key does not have
+};
+inline constexpr unsigned AttemptFlagCount = 5;
+// The flag's keyword for scripts (attempts.csv).
+const char* AttemptFlagKeyword(unsigned bit);
+
+// Which of a student's attempts at a test counts for the grade and the
+// question figures.
+enum class TAttemptChoice { First, Last, Best };
+
+// One results file of a student in a test.
+struct TAttemptResult {
+    std::string Path;    // native, relative to the folder given where it is under it
+    QDateTime Written;   // the file's time
+    QDateTime Collected; // when it was stored; without a database, when it was read
+    QDateTime Replaced;  // with ChangedAfterCollection: when the content it replaced was collected
+    unsigned Right = 0;     // by the key where there is one
+    unsigned Answered = 0;  // questions with an answer (all, for a score-only file)
+    unsigned Questions = 0; // questions graded: the file's, less those the key does not have
+    double Percent = 0;
+    QString Grade;
+    unsigned Flags = 0;
+    std::vector<unsigned> Mismatched; // KeyMismatch: the key's numbers of those questions
+    std::vector<QString> Unmatched;   // VersionMismatch: the wordings the key does not have (shown)
+    // Row in the test's marks, or -1: only the counted attempt of a detailed
+    // file has one.
+    std::ptrdiff_t Row = -1;
+};
+
+// A student in one test: every attempt, one of them counted. Name, Path and
+// the figures are the counted attempt's.
 struct TStudentResult {
     QString Name;
-    std::string Path; // native, as found
+    std::string Path;
     unsigned Right = 0;
     unsigned Questions = 0;
     double Percent = 0;
     QString Grade;
-    // Row in the test's marks, or -1 for a score-only file.
     std::ptrdiff_t Row = -1;
+    std::vector<TAttemptResult> Attempts; // by the time written
+    std::size_t Counted = 0;              // in Attempts
+    const TAttemptResult& CountedAttempt() const { return Attempts[Counted]; }
 };
 
 inline constexpr std::uint32_t Skipped = 0xffffffff;
+
+// A test's grades: what a class journal shows under its column. Pass and
+// quality count numeric grades of 3 or more and of 4 or more.
+struct TGradeSummary {
+    std::vector<std::pair<QString, unsigned>> Counts; // each grade of the scale, highest first
+    unsigned Graded = 0;  // students with a grade
+    TFigure Pass;         // успеваемость, percent
+    TFigure Quality;      // качество, percent
+    TFigure Average;      // средний балл
+};
 
 struct TTestResult {
     QString Name;
     unsigned Questions = 0;
     std::vector<TStudentResult> Students; // by name
-    std::vector<TQuestionResult> Items;   // from detailed files; empty if none
-    TMarks Marks;                         // detailed students by items
+    // Items in the key's order, or, without a key, in the order the wordings
+    // were most often shown; empty if no file was detailed.
+    std::vector<TQuestionResult> Items;
+    TMarks Marks;                         // counted detailed attempts by items
     std::vector<std::uint32_t> Chosen;    // option index per mark, or Skipped
     TScoreFigures Score;
     TFigure Alpha;
     TFigure ErrorRatio;
     TFigure StandardError;
+    std::string KeyPath; // the teacher's test file the items are numbered by; empty without one
+    TGradeSummary Grades;
+    QDateTime FirstWritten, LastWritten; // of the counted attempts
+};
+
+struct TClassStudent {
+    QString Name;
+    bool OnList = false; // on the class list; false also when there is none
+    TFigure Average;     // of the numeric grades of the tests written
 };
 
 struct TJournal {
-    std::vector<TTestResult> Tests; // by name
+    QString Class;   // empty when none was named or found
+    QString Teacher;
+    TAttemptChoice Choice = TAttemptChoice::First;
+    std::vector<TClassStudent> Students; // by name, as Russian sorts them
+    std::vector<TTestResult> Tests;      // by name
+    // Per student, per test: the index in Tests[t].Students, or -1 («н»).
+    std::vector<std::vector<std::ptrdiff_t>> Cells;
     std::vector<TWarning> Warnings; // in the order found
     std::size_t Files = 0;          // results files found
     std::size_t Used = 0;           // of them, in the journal
@@ -123,3 +194,74 @@ struct TJournal {
 // every figure. Students and tests are named from the files' places (see
 // the help text).
 TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale);
+
+// When a file was last changed, as far as the system tells: an unchanged
+// stamp means unchanged content, since a program can set a file's time back
+// but not its status-change time.
+struct TFileStamp {
+    std::int64_t Size = 0;
+    std::int64_t ModifiedNs = 0;
+    std::int64_t ChangedNs = 0;
+    TFileId Id;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+// A results file found in the folders given, named by student and test.
+struct TFoundFile {
+    QString Student;
+    QString Test;
+    std::string Path;   // as shown: relative to the folder given
+    std::string Native; // as opened
+    TFileStamp Stamp;
+};
+
+// What the folders given hold.
+struct TFolderScan {
+    QString Class; // the folder's name when one folder is given
+    std::vector<TFoundFile> Files; // by path
+    std::vector<TWarning> Warnings;
+    std::vector<TFileId> Inputs; // every results file found, sorted
+    // Test files found beside the results, by the test's name: the key,
+    // where no other is given.
+    std::map<QString, std::string> Keys;
+};
+
+// Finds the results files under `paths`. The students of `classList` tell
+// a folder per student from a folder per test; without it, the names do.
+TFolderScan ScanFolders(const std::vector<std::string>& paths, const std::vector<QString>& classList = {});
+
+// One results file for the journal: on disk (Native) or as stored (Content).
+struct TAttemptFile {
+    QString Student;
+    QString Test;
+    std::string Path;    // as shown
+    std::string Native;  // read from here when Content is empty
+    std::string Content; // as stored
+    QDateTime Written;
+    QDateTime Collected;
+    QDateTime Replaced; // valid when the content replaced another collected from the same path
+};
+
+// The attempts of the files found, as read now.
+std::vector<TAttemptFile> AttemptsOf(const TFolderScan& scan);
+
+// The teacher's test file: what the results are checked against.
+struct TKey {
+    QString Test;
+    std::string Path;
+    std::vector<TTestItem> Items;
+};
+
+struct TJournalOptions {
+    TScale Scale;
+    TAttemptChoice Choice = TAttemptChoice::First;
+    QString Class;
+    QString Teacher;
+    std::vector<QString> ClassList; // empty: the students are those seen
+    std::vector<TKey> Keys;
+};
+
+// Reads the attempts and works out every figure; `warnings` (the scan's)
+// come first in the journal's.
+TJournal BuildJournal(const std::vector<TAttemptFile>& attempts, const TJournalOptions& options,
+    std::vector<TWarning> warnings = {});
