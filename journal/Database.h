@@ -36,5 +36,10 @@ public:
 
     // The teacher's test files, by test.
     virtual void SetKey(const QString& cls, const QString& test, const std::string& path, const std::string& bytes) = 0;
-    virtual std::vector<std::pair<QString, std::string>> Keys(const QString& cls) = 0;
+    struct TStoredKey {
+        QString Test;
+        std::string Path;
+        std::string Bytes;
+    };
+    virtual std::vector<TStoredKey> Keys(const QString& cls) = 0;
 };
