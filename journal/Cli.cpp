@@ -1,9 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "journal/Cli.h"
 
+#include "engine/Ansi.h"
 #include "engine/CommandLine.h"
 #include "engine/Errors.h"
+#include "engine/Files.h"
+#include "engine/Paths.h"
+#include "engine/TestFile.h"
+#include "journal/ClassList.h"
+#include "journal/Database.h"
 #include "journal/Reports.h"
+
+#include <filesystem>
+#include <map>
 
 #include <future>
 #include <iostream>
@@ -15,9 +24,18 @@ TJournalArgs ParseArgs(int argc, char* argv[])
     const QCommandLineOption xlsx(QStringLiteral("xlsx"), {}, QStringLiteral("file"));
     const QCommandLineOption csv(QStringLiteral("csv"), {}, QStringLiteral("folder"));
     const QCommandLineOption scale(QStringLiteral("scale"), {}, QStringLiteral("scale"));
+    const QCommandLineOption key(QStringLiteral("key"), {}, QStringLiteral("file"));
+    const QCommandLineOption attempt(QStringLiteral("attempt"), {}, QStringLiteral("which"));
+    const QCommandLineOption teacher(QStringLiteral("teacher"), {}, QStringLiteral("name"));
+    const QCommandLineOption className(QStringLiteral("class"), {}, QStringLiteral("name"));
+    const QCommandLineOption classList(QStringLiteral("class-list"), {}, QStringLiteral("file"));
+    const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("database"));
+    const QCommandLineOption exportGrades(QStringLiteral("export-grades"), {}, QStringLiteral("file"));
+    const QCommandLineOption test(QStringLiteral("test"), {}, QStringLiteral("name"));
     QCommandLineParser parser;
     const QStringList arguments = CommandLineArguments(argc, argv);
-    ParseCommandLine(parser, {help, html, xlsx, csv, scale}, arguments, JournalMsg::UnknownOption, JournalMsg::NoValue);
+    ParseCommandLine(parser, {help, html, xlsx, csv, scale, key, attempt, teacher, className, classList, db, exportGrades, test},
+        arguments, JournalMsg::UnknownOption, JournalMsg::NoValue);
 
     TJournalArgs args;
     args.Help = parser.isSet(help);
@@ -36,6 +54,30 @@ TJournalArgs ParseArgs(int argc, char* argv[])
     args.Xlsx = value(xlsx);
     args.Csv = value(csv);
     args.Scale = value(scale).value_or(args.Scale);
+    for (const QString& given : parser.values(key)) {
+        if (given.isEmpty())
+            throw EError(Format(JournalMsg::NoValue, "--key"));
+        args.Keys.push_back(ArgumentBytes(given));
+    }
+    if (const auto which = value(attempt)) {
+        if (*which == "first")
+            args.Choice = TAttemptChoice::First;
+        else if (*which == "last")
+            args.Choice = TAttemptChoice::Last;
+        else if (*which == "best")
+            args.Choice = TAttemptChoice::Best;
+        else
+            throw EError(Format(JournalMsg::BadAttempt, *which));
+    }
+    // Names are typed in the terminal's UTF-8.
+    args.Teacher = QString::fromStdString(value(teacher).value_or(""));
+    args.Class = QString::fromStdString(value(className).value_or("")).simplified();
+    args.ClassList = value(classList);
+    args.Db = value(db);
+    args.ExportGrades = value(exportGrades);
+    args.ExportTest = QString::fromStdString(value(test).value_or(""));
+    if (args.ExportGrades && args.ExportTest.isEmpty() && !args.Help)
+        throw EError(JournalMsg::ExportNeedsTest);
     return args;
 }
 
@@ -45,6 +87,7 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
     TOutputFiles files(journal.Inputs);
     QSaveFile& html = files.Open(args.Html);
     QSaveFile* xlsx = args.Xlsx ? &files.Open(*args.Xlsx) : nullptr;
+    QSaveFile* grades = args.ExportGrades ? &files.Open(*args.ExportGrades) : nullptr;
     // The spreadsheet takes longest: it is written on a second thread while
     // the CSV and the report are written here. Should either fail, the
     // future waits for the spreadsheet as it goes, and nothing is replaced.
@@ -54,6 +97,8 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
     if (args.Csv)
         WriteCsv(journal, files, *args.Csv);
     WriteHtml(journal, scale, html, args.Html);
+    if (grades)
+        WriteGradeExport(journal, args.ExportTest, *grades, *args.ExportGrades);
     if (xlsx)
         book.get();
     files.Commit();
@@ -64,6 +109,8 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
         std::cout << Format(JournalMsg::Written, *args.Xlsx);
     if (args.Csv)
         std::cout << Format(JournalMsg::Written, *args.Csv);
+    if (args.ExportGrades)
+        std::cout << Format(JournalMsg::Written, *args.ExportGrades);
 }
 
 int ExitStatus(const TJournal& journal)
@@ -71,4 +118,85 @@ int ExitStatus(const TJournal& journal)
     if (journal.Used == 0)
         return 2;
     return journal.Warnings.empty() ? 0 : 1;
+}
+
+namespace {
+
+TKey KeyFrom(const QString& test, const std::string& path, const TTestContent& content, std::vector<TWarning>& warnings)
+{
+    if (!content.StopMessage.empty())
+        warnings.push_back({path, content.StopLine, Format(JournalMsg::KeyStops, content.StopMessage)});
+    return {test, path, content.Items};
+}
+
+QString TestOfKey(const std::string& path)
+{
+    return FromNativePath(std::filesystem::path(path).stem().string());
+}
+
+} // namespace
+
+TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
+{
+    TJournalOptions options;
+    options.Scale = scale;
+    options.Choice = args.Choice;
+    options.Teacher = args.Teacher;
+    std::vector<TWarning> warnings;
+    if (args.ClassList)
+        options.ClassList = ReadClassList(*args.ClassList);
+    // The teacher's keys are read before anything is stored: a bad one
+    // stops the run with nothing changed.
+    std::vector<std::pair<TKey, std::string>> given;
+    for (const std::string& path : args.Keys) {
+        std::string bytes;
+        try {
+            bytes = ReadWholeFile(path);
+        } catch (const EInOutError& e) {
+            throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
+        } catch (const EError& e) {
+            throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.what()));
+        }
+        given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), warnings), bytes});
+    }
+
+    TFolderScan scan = ScanFolders(args.Paths, options.ClassList);
+    std::vector<TAttemptFile> attempts;
+    std::map<QString, TKey> keys; // by the test's key
+    if (args.Stored()) {
+        options.Class = args.Class.isEmpty() ? scan.Class : args.Class;
+        if (options.Class.isEmpty())
+            throw EError(JournalMsg::NoClass);
+        const std::unique_ptr<TDatabase> db = TDatabase::Open(args.Db.value_or(""));
+        if (args.ClassList)
+            db->SetClassList(options.Class, options.ClassList);
+        else
+            options.ClassList = db->ClassList(options.Class);
+        for (const auto& [key, bytes] : given)
+            db->SetKey(options.Class, key.Test, key.Path, bytes);
+        db->Collect(options.Class, scan.Files, scan.Warnings);
+        attempts = db->Attempts(options.Class);
+        for (const TDatabase::TStoredKey& k : db->Keys(options.Class))
+            keys[TestKey(k.Test)] = KeyFrom(k.Test, k.Path, ReadTestContent(k.Bytes), warnings);
+    } else {
+        options.Class = args.Class.isEmpty() ? scan.Class : args.Class;
+        attempts = AttemptsOf(scan);
+        for (auto& [key, bytes] : given)
+            keys[TestKey(key.Test)] = key;
+    }
+    // A test file found beside the results, where none is given or stored.
+    for (const auto& [test, path] : scan.Keys)
+        if (!keys.count(test)) {
+            try {
+                keys[test] = KeyFrom(TestOfKey(path), path, LoadTestContent(path), warnings);
+            } catch (const EError& e) {
+                warnings.push_back({path, 0, AsShown(e.what())});
+            }
+        }
+    for (auto& [test, key] : keys)
+        options.Keys.push_back(std::move(key));
+    scan.Warnings.insert(scan.Warnings.end(), warnings.begin(), warnings.end());
+    TJournal journal = BuildJournal(attempts, options, std::move(scan.Warnings));
+    journal.Inputs = std::move(scan.Inputs);
+    return journal;
 }

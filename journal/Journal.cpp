@@ -8,6 +8,8 @@
 #include "engine/ResultsFile.h"
 #include "engine/Text.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 #include <array>
@@ -39,259 +41,103 @@ std::string Decimal(std::size_t n)
     return std::to_string(n);
 }
 
-// ---- Finding the files ------------------------------------------------------
-
-struct TFound {
-    std::string Path; // as the teacher will recognise it
-    fs::path Absolute;
-};
-
-// Every folder read, by the path it was read under, so that a link to one
-// is followed once.
-using TWalked = std::map<TFileId, std::string>;
-
-// One folder and its subfolders, links to folders aside: those are gathered
-// in `links`, to be followed once every real folder is known.
-void Walk(const fs::path& folder, TWalked& walked, std::vector<TFound>& here, std::vector<fs::path>& links,
-    std::vector<TWarning>& warnings)
-{
-    std::error_code error;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::none, error);
-    if (error) {
-        warnings.push_back({folder.string(), 0, Format(JournalMsg::NoAccess, SystemReason(error.value()))});
-        return;
-    }
-    for (; it != fs::recursive_directory_iterator(); it.increment(error)) {
-        if (error)
-            break;
-        const fs::directory_entry& entry = *it;
-        std::error_code typeError;
-        if (entry.is_symlink(typeError)) {
-            const fs::file_status target = fs::status(entry.path(), typeError);
-            if (fs::is_directory(target)) {
-                links.push_back(entry.path());
-                continue;
-            }
-            // A link that leads nowhere may stand for a student's folder.
-            if (typeError && entry.path().extension() != ".out") {
-                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::BrokenLink, SystemReason(typeError.value()))});
-                continue;
-            }
-        } else if (entry.is_directory(typeError)) {
-            // A folder that cannot be listed is reported and passed by.
-            std::error_code listError;
-            fs::directory_iterator probe(entry.path(), listError);
-            if (listError) {
-                warnings.push_back({entry.path().string(), 0, Format(JournalMsg::NoAccess, SystemReason(listError.value()))});
-                it.disable_recursion_pending();
-            } else if (const std::optional<TFileId> id = FileIdOf(entry.path().string());
-                       id && !walked.emplace(*id, entry.path().string()).second) {
-                // Reached again through a link to a folder above it: read once.
-                it.disable_recursion_pending();
-            }
-            continue;
-        }
-        if (entry.path().extension() == ".out")
-            here.push_back({entry.path().string(), fs::absolute(entry.path(), typeError).lexically_normal()});
-    }
-    if (error)
-        warnings.push_back({folder.string(), 0, Format(JournalMsg::NoAccess, SystemReason(error.value()))});
-}
-
-void Collect(const std::string& arg, std::vector<TFound>& found, std::vector<TWarning>& warnings)
-{
-    std::error_code error;
-    const fs::path root(arg);
-    const fs::file_status status = fs::status(root, error);
-    if (error || !fs::exists(status)) {
-        warnings.push_back({arg, 0, SystemReason(error ? error.value() : ENOENT)});
-        return;
-    }
-    if (!fs::is_directory(status)) {
-        found.push_back({arg, fs::absolute(root, error).lexically_normal()});
-        return;
-    }
-    // A student's folder may be a link (to a share, say): it is read as a
-    // folder of its own, unless it leads to a folder read already, as a
-    // link back up would; then it is named, never passed over unseen.
-    TWalked walked;
-    if (const std::optional<TFileId> id = FileIdOf(arg))
-        walked.emplace(*id, arg);
-    std::vector<TFound> here;
-    std::vector<fs::path> folders = {root};
-    for (std::size_t next = 0; next < folders.size(); ++next) {
-        std::vector<fs::path> links;
-        Walk(folders[next], walked, here, links, warnings);
-        std::sort(links.begin(), links.end());
-        for (const fs::path& link : links) {
-            const std::optional<TFileId> id = FileIdOf(link.string());
-            if (!id) {
-                warnings.push_back({link.string(), 0, Format(JournalMsg::BrokenLink, SystemReason(errno))});
-            } else if (const auto [place, added] = walked.emplace(*id, link.string()); !added) {
-                warnings.push_back({link.string(), 0, Format(JournalMsg::LinkedAgain, place->second)});
-            } else {
-                folders.push_back(link);
-            }
-        }
-    }
-    std::sort(here.begin(), here.end(), [](const TFound& a, const TFound& b) { return a.Path < b.Path; });
-    found.insert(found.end(), here.begin(), here.end());
-}
-
-// ---- Naming: two layouts told apart by the names ----------------------------
-
-struct TNamed {
-    QString Student;
-    QString Test;
-};
-
-// A file name met in more than one folder is a test's results in one folder
-// per student (9А/Иванов/algebra.out); any other is a student's file in one
-// folder per test (algebra/Иванов.out).
-std::vector<TNamed> Name(const std::vector<TFound>& files)
-{
-    std::map<std::string, std::set<std::string>> folders;
-    for (const TFound& f : files)
-        folders[f.Absolute.filename().string()].insert(f.Absolute.parent_path().string());
-    std::vector<TNamed> names;
-    names.reserve(files.size());
-    for (const TFound& f : files) {
-        const QString stem = FromNativePath(f.Absolute.stem().string());
-        const QString folder = FromNativePath(f.Absolute.parent_path().filename().string());
-        if (folders[f.Absolute.filename().string()].size() > 1)
-            names.push_back({folder, stem});
-        else
-            names.push_back({stem, folder});
-    }
-    return names;
-}
-
-// ---- Gathering one test's files ---------------------------------------------
+// ---- Gathering: a test's texts held once, each attempt as numbers ------------
 
 struct TViewHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
 };
 
-// Files of one test name that share one set of wordings.
-struct TGroup {
-    std::vector<TQuestionResult> Items;
-    // Item numbers of each wording; more than one when a test repeats it.
-    std::unordered_map<std::string, std::vector<unsigned>, TViewHash, std::equal_to<>> Index;
-    std::vector<TStudentResult> Students;
-    std::vector<std::uint8_t> Marks;
-    std::vector<std::uint32_t> Chosen;
-    // Option texts of the items that have many: files written to mislead
-    // could bring thousands.
-    std::vector<std::unordered_map<std::string, std::uint32_t, TViewHash, std::equal_to<>>> OptionIndex;
-};
+using TTextIds = std::unordered_map<std::string, std::uint32_t, TViewHash, std::equal_to<>>;
 
-struct TGathering {
-    QString Name;
-    std::vector<TGroup> Groups;
-    std::vector<TStudentResult> ScoreOnly;
-};
-
-// Reused from file to file, so that gathering allocates little.
-struct TScratch {
-    std::vector<unsigned> Items; // each block's item
-    std::vector<unsigned> Seen;  // blocks met per wording, by its first item
-};
+constexpr std::uint32_t NoOption = 0xffffffff;
 
 // An item with this many option texts has them indexed; fewer are compared
 // in turn, which is quicker than hashing.
 constexpr std::size_t IndexedOptions = 16;
 
-std::uint32_t Tally(TGroup& group, unsigned item, std::string_view text)
-{
-    std::vector<TOptionTally>& options = group.Items[item].Options;
-    auto& index = group.OptionIndex[item];
-    if (index.empty()) {
-        for (std::size_t k = 0; k < options.size(); ++k)
-            if (options[k].Text == text)
-                return std::uint32_t(k);
-        if (options.size() + 1 >= IndexedOptions)
+// Every wording of one test and every option of each, held once: files
+// written to mislead could bring thousands.
+struct TTexts {
+    std::vector<std::string> Wordings;
+    TTextIds WordingIds;
+    std::vector<std::vector<std::string>> Options; // per wording
+    std::vector<TTextIds> OptionIds;               // per wording, once it has many
+
+    std::uint32_t Wording(std::string_view text)
+    {
+        if (const auto found = WordingIds.find(text); found != WordingIds.end())
+            return found->second;
+        const auto id = std::uint32_t(Wordings.size());
+        Wordings.emplace_back(text);
+        WordingIds.emplace(std::string(text), id);
+        Options.emplace_back();
+        OptionIds.emplace_back();
+        return id;
+    }
+
+    std::uint32_t Option(std::uint32_t wording, std::string_view text)
+    {
+        std::vector<std::string>& options = Options[wording];
+        TTextIds& index = OptionIds[wording];
+        if (index.empty()) {
             for (std::size_t k = 0; k < options.size(); ++k)
-                index.emplace(options[k].Text, std::uint32_t(k));
-    } else if (const auto found = index.find(text); found != index.end()) {
-        return found->second;
+                if (options[k] == text)
+                    return std::uint32_t(k);
+            if (options.size() + 1 >= IndexedOptions)
+                for (std::size_t k = 0; k < options.size(); ++k)
+                    index.emplace(options[k], std::uint32_t(k));
+        } else if (const auto found = index.find(text); found != index.end()) {
+            return found->second;
+        }
+        options.emplace_back(text);
+        if (!index.empty())
+            index.emplace(std::string(text), std::uint32_t(options.size() - 1));
+        return std::uint32_t(options.size() - 1);
     }
-    options.push_back({std::string(text), 0, false});
-    if (!index.empty())
-        index.emplace(std::string(text), std::uint32_t(options.size() - 1));
-    return std::uint32_t(options.size() - 1);
-}
+};
 
-// Whether the file's blocks are the group's wordings, as many times each;
-// if so, `scratch.Items` holds each block's item (a repeated wording's
-// blocks take its items in turn).
-bool Match(const TGroup& group, const TResults& run, TScratch& scratch)
+// One question as a student saw it, by the texts' numbers.
+struct TBlock {
+    std::uint32_t Wording = 0;
+    std::array<std::uint32_t, 5> Shown {};
+    std::uint8_t ShownCount = 0;
+    std::uint32_t Given = NoOption;   // the option chosen, or none
+    std::uint32_t Correct = NoOption; // the option the file calls right, or none shown
+};
+
+struct TParsed {
+    std::size_t File = 0; // in the attempts given
+    unsigned Right = 0;
+    unsigned Questions = 0;
+    std::vector<TBlock> Blocks; // empty for a score-only file
+};
+
+struct TGathering {
+    std::map<QString, unsigned> Spellings; // of the test's name
+    TTexts Texts;
+    std::vector<TParsed> Attempts;
+};
+
+void Parse(const TResults& run, std::size_t file, TGathering& test)
 {
-    if (run.Blocks.size() != group.Items.size())
-        return false;
-    scratch.Items.clear();
-    scratch.Seen.assign(group.Items.size(), 0);
+    TParsed& parsed = test.Attempts.emplace_back();
+    parsed.File = file;
+    parsed.Right = run.Right;
+    parsed.Questions = run.Questions;
+    parsed.Blocks.reserve(run.Blocks.size());
     for (const TResultBlock& b : run.Blocks) {
-        const auto found = group.Index.find(std::string_view(b.Text));
-        if (found == group.Index.end())
-            return false;
-        const std::vector<unsigned>& places = found->second;
-        unsigned& seen = scratch.Seen[places.front()];
-        if (seen == places.size())
-            return false;
-        scratch.Items.push_back(places[seen++]);
-    }
-    return true;
-}
-
-void AddDetailed(TGathering& test, const TResults& run, TStudentResult student, TScratch& scratch)
-{
-    TGroup* group = nullptr;
-    for (TGroup& g : test.Groups)
-        if (Match(g, run, scratch)) {
-            group = &g;
-            break;
-        }
-    if (!group) {
-        TGroup& g = test.Groups.emplace_back();
-        scratch.Items.clear();
-        for (const TResultBlock& b : run.Blocks) {
-            scratch.Items.push_back(unsigned(g.Items.size()));
-            g.Index[b.Text].push_back(unsigned(g.Items.size()));
-            g.Items.push_back({b.Text, {}, 0, 0, {}, 0});
-        }
-        g.OptionIndex.resize(g.Items.size());
-        group = &g;
-    }
-    const std::size_t items = group->Items.size();
-    const std::size_t row = group->Students.size();
-    student.Row = std::ptrdiff_t(row);
-    group->Students.push_back(std::move(student));
-    group->Marks.resize((row + 1) * items);
-    group->Chosen.resize((row + 1) * items);
-    for (std::size_t k = 0; k < run.Blocks.size(); ++k) {
-        const TResultBlock& b = run.Blocks[k];
-        const unsigned item = scratch.Items[k];
-        TQuestionResult& q = group->Items[item];
-        // The options as shown, by their place in the item's list.
-        std::uint32_t shown[5];
+        TBlock& block = parsed.Blocks.emplace_back();
+        block.Wording = test.Texts.Wording(b.Text);
+        block.ShownCount = std::uint8_t(b.Options.size());
         for (std::size_t o = 0; o < b.Options.size(); ++o)
-            shown[o] = Tally(*group, item, b.Options[o]);
-        std::uint32_t choice = Skipped;
-        if (b.Given == 0) {
-            ++q.Skipped;
-        } else {
-            // Two option buttons are always shown: a second button chosen
-            // under a one-option question is an empty option.
-            choice = b.Given <= b.Options.size() ? shown[b.Given - 1u] : Tally(*group, item, {});
-            ++q.Options[choice].Chosen;
-        }
+            block.Shown[o] = test.Texts.Option(block.Wording, b.Options[o]);
+        // Two option buttons are always shown: a second button chosen under
+        // a one-option question is an empty option.
+        if (b.Given != 0)
+            block.Given = b.Given <= b.Options.size() ? block.Shown[b.Given - 1u] : test.Texts.Option(block.Wording, {});
         if (b.Correct >= 1 && b.Correct <= b.Options.size())
-            q.Options[shown[b.Correct - 1u]].Right = true;
-        else
-            ++q.RightNotShown;
-        group->Marks[row * items + item] = b.Given == b.Correct;
-        group->Chosen[row * items + item] = choice;
+            block.Correct = block.Shown[b.Correct - 1u];
     }
 }
 
@@ -304,12 +150,16 @@ struct TRead {
     std::exception_ptr Failure; // anything but a file's fault
 };
 
-void ReadOne(const std::string& path, TRead& into)
+void ReadOne(const TAttemptFile& file, TRead& into)
 {
     into.Refused.reset();
     into.Failure = nullptr;
+    const std::string& path = file.Native.empty() ? file.Path : file.Native;
     try {
-        ReadResults(path, into.Run, MaxLine);
+        if (file.Native.empty())
+            ParseResults(file.Content, into.Run, MaxLine);
+        else
+            ReadResults(path, into.Run, MaxLine);
         if (into.Run.Questions == 0)
             into.Refused = TWarning{path, 1, JournalMsg::NoQuestions};
     } catch (const EResultsError& e) {
@@ -330,7 +180,7 @@ void ReadOne(const std::string& path, TRead& into)
 // files are gathered in order.
 class TReadAhead {
 public:
-    explicit TReadAhead(const std::vector<TFound>& files)
+    explicit TReadAhead(const std::vector<TAttemptFile>& files)
         : files_(files)
         , thread_([this] { Run(); })
     {
@@ -370,13 +220,13 @@ private:
                 if (stop_)
                     return;
             }
-            ReadOne(files_[k].Path, slots_[k % slots_.size()]);
+            ReadOne(files_[k], slots_[k % slots_.size()]);
             if ((k + 1) % Batch == 0 || k + 1 == files_.size())
                 ready_.release();
         }
     }
 
-    const std::vector<TFound>& files_;
+    const std::vector<TAttemptFile>& files_;
     std::array<TRead, Batch * Batches> slots_;
     std::counting_semaphore<> free_{Batches};
     std::counting_semaphore<> ready_{0};
@@ -450,55 +300,372 @@ std::string FileCount(std::size_t n)
     return Decimal(n) + " " + Plural(n, Words);
 }
 
-// Picks the files that agree (the largest group of one set of wordings) and
-// reports the rest.
-TTestResult Settle(TGathering& g, std::vector<TWarning>& warnings)
+// A question of the test as the journal numbers it: the key's, or the one
+// the files agree on.
+struct TReference {
+    std::uint32_t Wording = 0;
+    std::uint32_t Right = NoOption;
+    unsigned Number = 0; // in the key; 0 without one
+    std::vector<std::uint32_t> KeyOptions; // in the key's order
+};
+
+// The questions of the files that agree: the largest group of one set of
+// wordings, numbered in the order they were most often shown, each with the
+// option most often called right.
+std::vector<TReference> AgreedQuestions(const TGathering& g)
+{
+    std::map<std::vector<std::uint32_t>, std::size_t> sets;
+    std::vector<std::uint32_t> best;
+    std::size_t bestCount = 0;
+    for (const TParsed& p : g.Attempts) {
+        if (p.Blocks.empty())
+            continue;
+        std::vector<std::uint32_t> set;
+        for (const TBlock& b : p.Blocks)
+            set.push_back(b.Wording);
+        std::sort(set.begin(), set.end());
+        const std::size_t count = ++sets[set];
+        if (count > bestCount) {
+            bestCount = count;
+            best = std::move(set);
+        }
+    }
+    // Position counts per wording of the chosen set, from its own files.
+    std::map<std::uint32_t, std::map<std::size_t, unsigned>> places;
+    std::map<std::uint32_t, std::map<std::uint32_t, unsigned>> rights;
+    for (const TParsed& p : g.Attempts) {
+        if (p.Blocks.empty())
+            continue;
+        std::vector<std::uint32_t> set;
+        for (const TBlock& b : p.Blocks)
+            set.push_back(b.Wording);
+        std::sort(set.begin(), set.end());
+        const bool agrees = set == best;
+        for (std::size_t k = 0; k < p.Blocks.size(); ++k) {
+            if (agrees)
+                ++places[p.Blocks[k].Wording][k];
+            if (p.Blocks[k].Correct != NoOption)
+                ++rights[p.Blocks[k].Wording][p.Blocks[k].Correct];
+        }
+    }
+    struct TOrder {
+        std::size_t Mode;
+        double Mean;
+        std::uint32_t Wording;
+    };
+    std::vector<TOrder> order;
+    std::map<std::uint32_t, std::size_t> repeats;
+    for (const std::uint32_t w : best)
+        ++repeats[w];
+    best.erase(std::unique(best.begin(), best.end()), best.end());
+    for (const std::uint32_t w : best) {
+        std::size_t mode = 0;
+        unsigned most = 0, n = 0;
+        double sum = 0;
+        for (const auto& [place, count] : places[w]) {
+            if (count > most) {
+                most = count;
+                mode = place;
+            }
+            sum += double(place) * count;
+            n += count;
+        }
+        order.push_back({mode, n ? sum / n : 0, w});
+    }
+    std::sort(order.begin(), order.end(), [](const TOrder& a, const TOrder& b) {
+        return a.Mode != b.Mode ? a.Mode < b.Mode : a.Mean != b.Mean ? a.Mean < b.Mean : a.Wording < b.Wording;
+    });
+    std::vector<TReference> refs;
+    for (const TOrder& o : order) {
+        TReference r{o.Wording, NoOption, 0, {}};
+        unsigned most = 0;
+        for (const auto& [option, count] : rights[o.Wording])
+            if (count > most) {
+                most = count;
+                r.Right = option;
+            }
+        // A wording asked twice in the test is two questions.
+        for (auto n = repeats[o.Wording]; n > 0; --n)
+            refs.push_back(r);
+    }
+    return refs;
+}
+
+// The key's questions, its texts added to the test's own.
+std::vector<TReference> KeyQuestions(const TKey& key, TTexts& texts)
+{
+    std::vector<TReference> refs;
+    for (std::size_t k = 0; k < key.Items.size(); ++k) {
+        const TTestItem& item = key.Items[k];
+        TReference r{texts.Wording(item.Text), NoOption, unsigned(k + 1), {}};
+        // The key's options first, so that they are listed in its order.
+        for (std::size_t o = 0; o < item.Options.size(); ++o) {
+            const std::uint32_t id = texts.Option(r.Wording, item.Options[o]);
+            r.KeyOptions.push_back(id);
+            if (int(o) + 1 == item.Correct)
+                r.Right = id;
+        }
+        refs.push_back(r);
+    }
+    return refs;
+}
+
+bool Numeric(const QString& grade, double& value)
+{
+    bool ok = false;
+    value = grade.toDouble(&ok);
+    return ok;
+}
+
+TGradeSummary SummaryOf(const std::vector<TStudentResult>& students, const TScale& scale)
+{
+    TGradeSummary s;
+    for (const TScale::Step& step : scale.Steps)
+        if (std::none_of(s.Counts.begin(), s.Counts.end(), [&](const auto& c) { return c.first == step.Grade; }))
+            s.Counts.push_back({step.Grade, 0});
+    if (std::none_of(s.Counts.begin(), s.Counts.end(), [&](const auto& c) { return c.first == scale.Lowest; }))
+        s.Counts.push_back({scale.Lowest, 0});
+    unsigned numeric = 0, pass = 0, quality = 0;
+    double sum = 0;
+    for (const TStudentResult& student : students) {
+        ++s.Graded;
+        for (auto& c : s.Counts)
+            if (c.first == student.Grade)
+                ++c.second;
+        double value = 0;
+        if (Numeric(student.Grade, value)) {
+            ++numeric;
+            sum += value;
+            pass += value >= 3;
+            quality += value >= 4;
+        }
+    }
+    if (numeric > 0) {
+        s.Pass = 100.0 * pass / numeric;
+        s.Quality = 100.0 * quality / numeric;
+        s.Average = sum / numeric;
+    }
+    return s;
+}
+
+const QCollator& RussianOrder()
+{
+    static const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::Russian, QLocale::Russia)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(true);
+        return c;
+    }();
+    return collator;
+}
+
+bool ByName(const QString& a, const QString& b)
+{
+    const int order = RussianOrder().compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
+QString MostCommon(const std::map<QString, unsigned>& spellings)
+{
+    QString best;
+    unsigned most = 0;
+    for (const auto& [name, count] : spellings)
+        if (count > most) {
+            most = count;
+            best = name;
+        }
+    return best;
+}
+
+// One test from its files: each attempt graded against the questions
+// agreed on (the key's where there is one), a student's attempts in the
+// order written, one counted.
+TTestResult Settle(TGathering& g, const TKey* key, const std::vector<TAttemptFile>& files,
+    const TJournalOptions& options, std::vector<TWarning>& warnings)
 {
     TTestResult test;
-    test.Name = g.Name;
-    const std::string name = g.Name.toStdString();
-    std::size_t best = 0;
-    for (std::size_t k = 1; k < g.Groups.size(); ++k)
-        if (g.Groups[k].Students.size() > g.Groups[best].Students.size())
-            best = k;
-    if (!g.Groups.empty()) {
-        TGroup& chosen = g.Groups[best];
-        for (std::size_t k = 0; k < g.Groups.size(); ++k)
-            if (k != best)
-                for (const TStudentResult& s : g.Groups[k].Students)
-                    warnings.push_back({s.Path, 0,
-                        Format(JournalMsg::OtherQuestions, name, FileCount(chosen.Students.size()))});
-        test.Questions = unsigned(chosen.Items.size());
-        test.Items = std::move(chosen.Items);
-        test.Students = std::move(chosen.Students);
-        test.Marks = {test.Students.size(), test.Items.size(), std::move(chosen.Marks)};
-        test.Chosen = std::move(chosen.Chosen);
+    test.Name = MostCommon(g.Spellings);
+    const std::vector<TReference> refs = key ? KeyQuestions(*key, g.Texts) : AgreedQuestions(g);
+    if (key)
+        test.KeyPath = key->Path;
+    // Each wording's questions, in turn for a wording asked more than once.
+    std::unordered_map<std::uint32_t, std::vector<unsigned>> places;
+    for (std::size_t k = 0; k < refs.size(); ++k)
+        places[refs[k].Wording].push_back(unsigned(k));
+
+    if (!refs.empty()) {
+        test.Questions = unsigned(refs.size());
     } else {
         // Score-only files alone: the most common question count decides.
         std::map<unsigned, std::size_t> counts;
-        for (const TStudentResult& s : g.ScoreOnly)
-            ++counts[s.Questions];
+        for (const TParsed& p : g.Attempts)
+            ++counts[p.Questions];
         test.Questions = std::max_element(counts.begin(), counts.end(),
             [](const auto& a, const auto& b) { return a.second < b.second; })->first;
     }
-    const std::size_t agreeing = test.Students.size()
-        + std::size_t(std::count_if(g.ScoreOnly.begin(), g.ScoreOnly.end(),
-            [&](const TStudentResult& s) { return s.Questions == test.Questions; }));
-    for (TStudentResult& s : g.ScoreOnly) {
-        if (s.Questions == test.Questions)
-            test.Students.push_back(std::move(s));
-        else
-            warnings.push_back({s.Path, 1, Format(JournalMsg::OtherCount, Decimal(s.Questions),
-                Decimal(test.Questions) + " (" + FileCount(agreeing) + ")")});
+
+    // Every attempt graded; `items` keeps each block's question, or -1.
+    struct TGraded {
+        TParsed* Parsed;
+        TAttemptResult Result;
+        std::vector<int> Items;
+    };
+    std::vector<TGraded> graded;
+    std::unordered_map<std::uint32_t, unsigned> seen;
+    const std::size_t agreeing = std::size_t(std::count_if(g.Attempts.begin(), g.Attempts.end(),
+        [&](const TParsed& p) { return !p.Blocks.empty() || p.Questions == test.Questions; }));
+    for (TParsed& p : g.Attempts) {
+        const TAttemptFile& file = files[p.File];
+        TGraded a{&p, {}, {}};
+        TAttemptResult& r = a.Result;
+        r.Path = file.Path;
+        r.Found = file.Native.empty() ? file.Path : file.Native;
+        r.Written = file.Written;
+        r.Collected = file.Collected;
+        r.Replaced = file.Replaced;
+        if (file.Replaced.isValid())
+            r.Flags |= ChangedAfterCollection;
+        if (p.Blocks.empty()) {
+            if (p.Questions != test.Questions) {
+                warnings.push_back({file.Native.empty() ? file.Path : file.Native, 1,
+                    Format(JournalMsg::OtherCount, Decimal(p.Questions), Decimal(test.Questions) + " (" + FileCount(agreeing) + ")")});
+                continue;
+            }
+            r.Flags |= ScoreOnly;
+            r.Right = p.Right;
+            r.Questions = p.Questions;
+            r.Answered = p.Questions;
+        } else {
+            seen.clear();
+            for (const TBlock& b : p.Blocks) {
+                r.Answered += b.Given != NoOption;
+                const auto found = places.find(b.Wording);
+                unsigned& n = seen[b.Wording];
+                if (found == places.end() || n == found->second.size()) {
+                    a.Items.push_back(-1);
+                    r.Unmatched.push_back(FromAnsi(g.Texts.Wordings[b.Wording]));
+                    continue;
+                }
+                const unsigned item = found->second[n++];
+                a.Items.push_back(int(item));
+                const TReference& ref = refs[item];
+                ++r.Questions;
+                r.Right += b.Given != NoOption && b.Given == ref.Right;
+                // An option the program did not show is no disagreement.
+                if (b.Correct != NoOption && b.Correct != ref.Right)
+                    r.Mismatched.push_back(ref.Number ? ref.Number : item + 1);
+            }
+            if (r.Answered < p.Blocks.size())
+                r.Flags |= Unfinished;
+            if (!r.Unmatched.empty())
+                r.Flags |= VersionMismatch;
+            if (!r.Mismatched.empty())
+                r.Flags |= KeyMismatch;
+            std::sort(r.Mismatched.begin(), r.Mismatched.end());
+            if (r.Questions == 0) {
+                warnings.push_back({file.Native.empty() ? file.Path : file.Native, 0, JournalMsg::NoneOfTheKey});
+                continue;
+            }
+        }
+        r.Percent = 100.0 * r.Right / r.Questions;
+        r.Grade = options.Scale.Grade(r.Percent);
+        graded.push_back(std::move(a));
     }
-    std::sort(test.Students.begin(), test.Students.end(), [](const TStudentResult& a, const TStudentResult& b) {
-        const int byName = QString::compare(a.Name, b.Name, Qt::CaseInsensitive);
-        return byName != 0 ? byName < 0 : a.Path < b.Path;
-    });
+
+    // A student's attempts, in the order written.
+    std::map<QString, std::vector<std::size_t>> byStudent;
+    for (std::size_t k = 0; k < graded.size(); ++k)
+        byStudent[StudentKey(files[graded[k].Parsed->File].Student)].push_back(k);
+    std::vector<std::size_t> counted; // in `graded`, per student in test.Students
+    for (auto& [name, indices] : byStudent) {
+        std::sort(indices.begin(), indices.end(), [&](std::size_t a, std::size_t b) {
+            const TAttemptResult& x = graded[a].Result;
+            const TAttemptResult& y = graded[b].Result;
+            return x.Written != y.Written ? x.Written < y.Written : x.Path < y.Path;
+        });
+        TStudentResult s;
+        s.Name = files[graded[indices.front()].Parsed->File].Student;
+        std::size_t chosen = 0;
+        for (std::size_t k = 0; k < indices.size(); ++k) {
+            s.Attempts.push_back(graded[indices[k]].Result);
+            if (options.Choice == TAttemptChoice::Last
+                || (options.Choice == TAttemptChoice::Best && s.Attempts[k].Percent > s.Attempts[chosen].Percent))
+                chosen = k;
+        }
+        s.Counted = chosen;
+        test.Students.push_back(std::move(s));
+        counted.push_back(indices[chosen]);
+    }
+
+    // The counted detailed attempts make the question figures.
+    std::vector<std::unordered_map<std::uint32_t, std::uint32_t>> local(refs.size()); // option id to place
+    for (std::size_t k = 0; k < refs.size(); ++k) {
+        TQuestionResult q;
+        q.Text = g.Texts.Wordings[refs[k].Wording];
+        q.Number = refs[k].Number;
+        test.Items.push_back(std::move(q));
+    }
+    const auto place = [&](std::size_t item, std::uint32_t option) {
+        const auto [it, added] = local[item].emplace(option, std::uint32_t(test.Items[item].Options.size()));
+        if (added)
+            test.Items[item].Options.push_back({g.Texts.Options[refs[item].Wording][option], 0, option == refs[item].Right});
+        return it->second;
+    };
+    for (std::size_t k = 0; k < refs.size(); ++k)
+        for (const std::uint32_t o : refs[k].KeyOptions)
+            place(k, o);
+    std::size_t rows = 0;
+    for (std::size_t s = 0; s < test.Students.size(); ++s)
+        rows += !graded[counted[s]].Parsed->Blocks.empty() && !refs.empty();
+    test.Marks = {rows, refs.size(), std::vector<std::uint8_t>(rows * refs.size(), 0)};
+    test.Chosen.assign(rows * refs.size(), Skipped);
+    std::size_t row = 0;
+    for (std::size_t s = 0; s < test.Students.size(); ++s) {
+        TGraded& a = graded[counted[s]];
+        if (a.Parsed->Blocks.empty() || refs.empty())
+            continue;
+        test.Students[s].Attempts[test.Students[s].Counted].Row = std::ptrdiff_t(row);
+        for (std::size_t b = 0; b < a.Parsed->Blocks.size(); ++b) {
+            if (a.Items[b] < 0)
+                continue;
+            const auto item = std::size_t(a.Items[b]);
+            const TBlock& block = a.Parsed->Blocks[b];
+            TQuestionResult& q = test.Items[item];
+            bool rightShown = false;
+            for (std::size_t o = 0; o < block.ShownCount; ++o) {
+                place(item, block.Shown[o]);
+                rightShown |= block.Shown[o] == refs[item].Right;
+            }
+            if (!rightShown)
+                ++q.RightNotShown;
+            if (block.Given == NoOption) {
+                ++q.Skipped;
+                continue;
+            }
+            const std::uint32_t choice = place(item, block.Given);
+            ++q.Options[choice].Chosen;
+            test.Chosen[row * refs.size() + item] = choice;
+            test.Marks.X[row * refs.size() + item] = block.Given == refs[item].Right;
+        }
+        ++row;
+    }
+    for (TStudentResult& s : test.Students) {
+        const TAttemptResult& c = s.CountedAttempt();
+        s.Path = c.Found;
+        s.Right = c.Right;
+        s.Questions = c.Questions;
+        s.Percent = c.Percent;
+        s.Grade = c.Grade;
+        s.Row = c.Row;
+        if (!test.FirstWritten.isValid() || c.Written < test.FirstWritten)
+            test.FirstWritten = c.Written;
+        if (!test.LastWritten.isValid() || c.Written > test.LastWritten)
+            test.LastWritten = c.Written;
+    }
+    test.Grades = SummaryOf(test.Students, options.Scale);
     WorkOut(test);
     return test;
 }
-
 } // namespace
 
 QString TScale::Grade(double percent) const
@@ -561,57 +728,105 @@ QString FlagText(unsigned bit)
     }
 }
 
-TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale)
+const char* AttemptFlagKeyword(unsigned bit)
+{
+    switch (bit) {
+    case ChangedAfterCollection: return "changed_after_collection";
+    case KeyMismatch: return "key_mismatch";
+    case Unfinished: return "unfinished";
+    case ScoreOnly: return "score_only";
+    case VersionMismatch: return "version_mismatch";
+    default: return "";
+    }
+}
+
+TJournal BuildJournal(const std::vector<TAttemptFile>& attempts, const TJournalOptions& options,
+    std::vector<TWarning> warnings)
 {
     TJournal journal;
-    std::vector<TFound> found;
-    for (const std::string& p : paths)
-        Collect(p, found, journal.Warnings);
-    // The same file named twice (a folder and a file in it) is read once.
-    {
-        std::set<TFileId> seen;
-        std::set<fs::path> unknown; // files that cannot be told by their identity
-        std::vector<TFound> unique;
-        for (TFound& f : found) {
-            const std::optional<TFileId> id = FileIdOf(f.Path);
-            if (id ? seen.insert(*id).second : unknown.insert(f.Absolute).second)
-                unique.push_back(std::move(f));
-        }
-        found = std::move(unique);
-        journal.Inputs.assign(seen.begin(), seen.end());
-    }
-    journal.Files = found.size();
-    const std::vector<TNamed> names = Name(found);
+    journal.Class = options.Class;
+    journal.Teacher = options.Teacher;
+    journal.Choice = options.Choice;
+    journal.Warnings = std::move(warnings);
+    journal.Files = attempts.size();
 
-    std::map<QString, TGathering> tests;
-    TScratch scratch;
-    TReadAhead reader(found);
-    for (std::size_t k = 0; k < found.size(); ++k) {
+    std::map<QString, TGathering> tests; // by the test's key
+    TReadAhead reader(attempts);
+    for (std::size_t k = 0; k < attempts.size(); ++k) {
         TRead& read = reader.Take();
         if (read.Refused) {
             journal.Warnings.push_back(std::move(*read.Refused));
-            reader.Release();
-            continue;
+        } else {
+            TGathering& test = tests[TestKey(attempts[k].Test)];
+            ++test.Spellings[attempts[k].Test];
+            Parse(read.Run, k, test);
         }
-        const TResults& run = read.Run;
-        TStudentResult student;
-        student.Name = names[k].Student;
-        student.Path = found[k].Path;
-        student.Right = run.Right;
-        student.Questions = run.Questions;
-        student.Percent = 100.0 * run.Right / run.Questions;
-        student.Grade = scale.Grade(student.Percent);
-        TGathering& test = tests[names[k].Test];
-        test.Name = names[k].Test;
-        if (run.Detailed())
-            AddDetailed(test, run, std::move(student), scratch);
-        else
-            test.ScoreOnly.push_back(std::move(student));
         reader.Release();
     }
+
+    std::map<QString, const TKey*> keys;
+    for (const TKey& key : options.Keys)
+        keys.emplace(TestKey(key.Test), &key);
     for (auto& [name, gathering] : tests) {
-        journal.Tests.push_back(Settle(gathering, journal.Warnings));
-        journal.Used += journal.Tests.back().Students.size();
+        const auto key = keys.find(name);
+        journal.Tests.push_back(Settle(gathering, key == keys.end() ? nullptr : key->second, attempts, options, journal.Warnings));
+        for (const TStudentResult& s : journal.Tests.back().Students)
+            journal.Used += s.Attempts.size();
     }
+    std::sort(journal.Tests.begin(), journal.Tests.end(),
+        [](const TTestResult& a, const TTestResult& b) { return ByName(a.Name, b.Name); });
+
+    // The class: the list's students, then anyone else with results.
+    std::map<QString, std::size_t> place;
+    for (const QString& name : options.ClassList)
+        if (place.emplace(StudentKey(name), journal.Students.size()).second)
+            journal.Students.push_back({name, true, {}});
+    for (TTestResult& test : journal.Tests)
+        for (TStudentResult& s : test.Students) {
+            const auto [it, added] = place.emplace(StudentKey(s.Name), journal.Students.size());
+            if (added) {
+                journal.Students.push_back({s.Name, false, {}});
+                if (!options.ClassList.empty())
+                    journal.Warnings.push_back({s.Path, 0, Format(JournalMsg::NotOnList, s.Name.toStdString())});
+            }
+            s.Name = journal.Students[it->second].Name;
+        }
+    std::sort(journal.Students.begin(), journal.Students.end(),
+        [](const TClassStudent& a, const TClassStudent& b) { return ByName(a.Name, b.Name); });
+    for (TTestResult& test : journal.Tests)
+        std::sort(test.Students.begin(), test.Students.end(), [](const TStudentResult& a, const TStudentResult& b) {
+            return ByName(a.Name, b.Name);
+        });
+    place.clear();
+    for (std::size_t s = 0; s < journal.Students.size(); ++s)
+        place.emplace(StudentKey(journal.Students[s].Name), s);
+    journal.Cells.assign(journal.Students.size(), std::vector<std::ptrdiff_t>(journal.Tests.size(), -1));
+    std::vector<double> sums(journal.Students.size(), 0);
+    std::vector<unsigned> counts(journal.Students.size(), 0);
+    for (std::size_t t = 0; t < journal.Tests.size(); ++t)
+        for (std::size_t k = 0; k < journal.Tests[t].Students.size(); ++k) {
+            const TStudentResult& s = journal.Tests[t].Students[k];
+            const std::size_t row = place.at(StudentKey(s.Name));
+            journal.Cells[row][t] = std::ptrdiff_t(k);
+            double value = 0;
+            if (Numeric(s.Grade, value)) {
+                sums[row] += value;
+                ++counts[row];
+            }
+        }
+    for (std::size_t s = 0; s < journal.Students.size(); ++s)
+        if (counts[s])
+            journal.Students[s].Average = sums[s] / counts[s];
+    return journal;
+}
+
+TJournal BuildJournal(const std::vector<std::string>& paths, const TScale& scale)
+{
+    TFolderScan scan = ScanFolders(paths);
+    TJournalOptions options;
+    options.Scale = scale;
+    options.Class = scan.Class;
+    TJournal journal = BuildJournal(AttemptsOf(scan), options, std::move(scan.Warnings));
+    journal.Inputs = std::move(scan.Inputs);
     return journal;
 }

@@ -24,6 +24,12 @@ inline constexpr const char* OtherQuestions =
     "вопросы не совпадают с остальными файлами теста «%s» (%s): файл не учтён";
 inline constexpr const char* OtherCount =
     "вопросов %s, а в остальных файлах этого теста — %s: файл не учтён";
+inline constexpr const char* CopyRead = "копия файла результатов: прочитана как ещё одна попытка ученика «%s» в тесте «%s»";
+inline constexpr const char* NestedRead = "файл во вложенной папке: прочитан как попытка ученика «%s» в тесте «%s»";
+inline constexpr const char* NotInStudentFolder = "файл лежит не в папке ученика: не учтён";
+inline constexpr const char* KeyCopiesDiffer = "копии теста %s в папках учеников различаются: ключом не взяты";
+inline constexpr const char* NotOnList = "ученика «%s» нет в списке класса: его результаты показаны";
+inline constexpr const char* NoneOfTheKey = "ни одного вопроса из ключа теста: результат не учтён";
 inline constexpr const char* SameFile = "этот файл уже прочитан";
 inline constexpr const char* NothingFound = "ekzamo-journal: файлов результатов (*.out) не найдено\n";
 inline constexpr const char* NothingUsable = "ekzamo-journal: ни один файл результатов не вошёл в журнал\n";
@@ -109,6 +115,7 @@ enum class TAttemptChoice { First, Last, Best };
 // One results file of a student in a test.
 struct TAttemptResult {
     std::string Path;    // native, relative to the folder given where it is under it
+    std::string Found;   // as found, for scripts to open; as stored when read from the database
     QDateTime Written;   // the file's time
     QDateTime Collected; // when it was stored; without a database, when it was read
     QDateTime Replaced;  // with ChangedAfterCollection: when the content it replaced was collected
@@ -129,7 +136,7 @@ struct TAttemptResult {
 // the figures are the counted attempt's.
 struct TStudentResult {
     QString Name;
-    std::string Path;
+    std::string Path; // as found (TAttemptResult::Found)
     unsigned Right = 0;
     unsigned Questions = 0;
     double Percent = 0;
@@ -225,6 +232,11 @@ struct TFolderScan {
     // where no other is given.
     std::map<QString, std::string> Keys;
 };
+
+// Names as the journal tells them apart: a student's regardless of case,
+// spaces and ё; a test's regardless of case and spaces.
+QString StudentKey(const QString& name);
+QString TestKey(const QString& name);
 
 // Finds the results files under `paths`. The students of `classList` tell
 // a folder per student from a folder per test; without it, the names do.

@@ -46,6 +46,8 @@ private:
 void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& folder);
 void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, const std::string& path);
 void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& path);
+// «ФИО;оценка» per student for one test, Windows-1251, CR LF.
+void WriteGradeExport(const TJournal& journal, const QString& test, QFileDevice& file, const std::string& path);
 
 // A figure with `decimals` after the point ('.'), or "" when undefined; no
 // "-0.00".

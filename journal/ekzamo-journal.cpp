@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
         std::cerr << error.what();
         return 2;
     }
-    if (args.Paths.empty()) {
+    if (args.Paths.empty() && !args.Stored()) {
         const char* x = std::getenv("DISPLAY");
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         if ((x && *x) || (wayland && *wayland))
@@ -39,20 +39,23 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    const TJournal journal = BuildJournal(args.Paths, scale);
-    for (const TWarning& warning : journal.Warnings)
-        std::cerr << WarningLine(warning) << '\n';
-    const int status = ExitStatus(journal);
-    if (journal.Used == 0) {
-        std::cerr << (journal.Files == 0 ? JournalMsg::NothingFound : JournalMsg::NothingUsable);
-        return status;
-    }
     try {
+        const TJournal journal = JournalFor(args, scale);
+        for (const TWarning& warning : journal.Warnings)
+            std::cerr << WarningLine(warning) << '\n';
+        const int status = ExitStatus(journal);
+        if (journal.Used == 0) {
+            if (args.Paths.empty())
+                std::cerr << Format(JournalMsg::NothingStored, journal.Class.toStdString());
+            else
+                std::cerr << (journal.Files == 0 ? JournalMsg::NothingFound : JournalMsg::NothingUsable);
+            return status;
+        }
         WriteOutputs(journal, scale, args, true);
+        std::cout.flush();
+        return std::cout ? status : 2;
     } catch (const std::exception& error) {
         std::cerr << "ekzamo-journal: " << error.what() << '\n';
         return 2;
     }
-    std::cout.flush();
-    return std::cout ? status : 2;
 }
