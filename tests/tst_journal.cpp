@@ -355,3 +355,216 @@ TEST(Scale, BadScalesRefused)
 }
 
 } // namespace
+
+// ---- The class journal ----------------------------------------------------
+
+TAttemptFile Stored(const char* student, const char* test, const std::string& bytes, int minute, bool replaced = false)
+{
+    TAttemptFile a;
+    a.Student = QString::fromUtf8(student);
+    a.Test = QString::fromUtf8(test);
+    a.Path = std::string(student) + "/" + test + ".out";
+    a.Content = bytes;
+    a.Written = QDateTime(QDate(2026, 9, 1), QTime(9, minute));
+    a.Collected = a.Written.addSecs(3600);
+    if (replaced)
+        a.Replaced = a.Written.addSecs(-60);
+    return a;
+}
+
+const TStudentResult& Of(const TJournal& j, const char* test, const char* student)
+{
+    for (const TTestResult& t : j.Tests)
+        if (t.Name == QString::fromUtf8(test))
+            for (const TStudentResult& s : t.Students)
+                if (s.Name == QString::fromUtf8(student))
+                    return s;
+    throw std::runtime_error(std::string("no ") + student + " in " + test);
+}
+
+TJournalOptions Options(std::vector<TKey> keys = {}, TAttemptChoice choice = TAttemptChoice::First)
+{
+    TJournalOptions o;
+    o.Scale = ParseScale(DefaultScale);
+    o.Keys = std::move(keys);
+    o.Choice = choice;
+    return o;
+}
+
+// The key: Q1 right "b", Q2 right "d", Q3 right "e"; files show options in
+// any order.
+const TKey Key = {"t", "t.txt", {{"Q1", {"a", "b"}, 2}, {"Q2", {"c", "d"}, 2}, {"Q3", {"e", "f"}, 1}}};
+
+TEST(ClassJournal, ResultsAreNumberedAndGradedByTheKey)
+{
+    struct Case {
+        const char* Name;
+        std::vector<B> Blocks;
+        unsigned Right, Questions, Answered, Flags;
+        std::vector<unsigned> Mismatched;
+    };
+    const std::vector<Case> cases = {
+        {"as the key", {{"Q3", {"f", "e"}, 2, 2}, {"Q1", {"b", "a"}, 1, 1}, {"Q2", {"c", "d"}, 2, 2}}, 3, 3, 3, 0, {}},
+        // The file calls "a" right in Q1 and "c" in Q2, as an edit would.
+        {"edited key lines", {{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"c", "d"}, 1, 1}, {"Q3", {"e", "f"}, 1, 1}}, 1, 3, 3,
+            KeyMismatch, {1, 2}},
+        {"unfinished", {{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 0, 2}, {"Q3", {"e", "f"}, 0, 1}}, 1, 3, 1, Unfinished, {}},
+        // One wording changed by a space: graded on the two that match.
+        {"other version", {{"Q1", {"a", "b"}, 2, 2}, {"Q2 ", {"c", "d"}, 2, 2}, {"Q3", {"e", "f"}, 1, 1}}, 2, 2, 3,
+            VersionMismatch, {}},
+    };
+    std::vector<TAttemptFile> files;
+    for (const Case& c : cases)
+        files.push_back(Stored(c.Name, "t", Results(c.Blocks), 0));
+    const TJournal j = BuildJournal(files, Options({Key}));
+    ASSERT_EQ(j.Tests.size(), 1u);
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items.size(), 3u);
+    for (unsigned k = 0; k < 3; ++k) {
+        EXPECT_EQ(t.Items[k].Number, k + 1);
+        EXPECT_EQ(t.Items[k].Text, "Q" + std::to_string(k + 1));
+        // One right option each, the key's, listed in the key's order.
+        ASSERT_GE(t.Items[k].Options.size(), 2u);
+        EXPECT_EQ(t.Items[k].Options[0].Text, Key.Items[k].Options[0]);
+        unsigned rights = 0;
+        for (const TOptionTally& o : t.Items[k].Options)
+            rights += o.Right;
+        EXPECT_EQ(rights, 1u) << k;
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TAttemptResult& a = Of(j, "t", c.Name).CountedAttempt();
+        EXPECT_EQ(a.Right, c.Right);
+        EXPECT_EQ(a.Questions, c.Questions);
+        EXPECT_EQ(a.Answered, c.Answered);
+        EXPECT_EQ(a.Flags, c.Flags);
+        EXPECT_EQ(a.Mismatched, c.Mismatched);
+    }
+    EXPECT_EQ(Of(j, "t", "other version").CountedAttempt().Unmatched, std::vector<QString>({"Q2 "}));
+}
+
+// Without a key the files agree among themselves: the right option most of
+// them name, the order they most often show.
+TEST(ClassJournal, WithoutAKeyTheFilesMajorityIsTheKey)
+{
+    const std::vector<B> usual = {{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 2, 2}};
+    const std::vector<TAttemptFile> files = {
+        Stored("Петров", "t", Results({{"Q2", {"c", "d"}, 2, 2}, {"Q1", {"a", "b"}, 2, 2}}), 0),
+        Stored("Иванов", "t", Results(usual), 0),
+        Stored("Сидоров", "t", Results(usual), 0),
+        Stored("Орлов", "t", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"c", "d"}, 2, 2}}), 0),
+    };
+    const TJournal j = BuildJournal(files, Options());
+    const TTestResult& t = j.Tests[0];
+    ASSERT_EQ(t.Items.size(), 2u);
+    EXPECT_EQ(t.Items[0].Text, "Q1") << "the first file's order does not decide";
+    EXPECT_EQ(t.Items[0].Number, 0u);
+    const TAttemptResult& edited = Of(j, "t", "Орлов").CountedAttempt();
+    EXPECT_EQ(edited.Flags, unsigned(KeyMismatch));
+    EXPECT_EQ(edited.Mismatched, std::vector<unsigned>({1}));
+    EXPECT_EQ(edited.Right, 1u);
+}
+
+TEST(ClassJournal, TheAttemptThatCountsIsChosen)
+{
+    // Written at 9:00 (2 of 3), 9:10 (3 of 3), 9:20 (1 of 3), the last one
+    // an edit of the collected file.
+    const std::vector<TAttemptFile> files = {
+        Stored("Иванов", "t", Results({{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 2, 2}, {"Q3", {"e", "f"}, 2, 1}}), 0),
+        Stored("Иванов", "t", Results({{"Q1", {"a", "b"}, 1, 1}, {"Q2", {"c", "d"}, 1, 1}, {"Q3", {"e", "f"}, 1, 1}}), 20, true),
+        Stored("Иванов", "t", Results({{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 2, 2}, {"Q3", {"e", "f"}, 1, 1}}), 10),
+    };
+    const std::vector<std::pair<TAttemptChoice, std::size_t>> cases = {
+        {TAttemptChoice::First, 0}, {TAttemptChoice::Last, 2}, {TAttemptChoice::Best, 1}};
+    for (const auto& [choice, counted] : cases) {
+        const TJournal j = BuildJournal(files, Options({Key}, choice));
+        const TStudentResult& s = Of(j, "t", "Иванов");
+        ASSERT_EQ(s.Attempts.size(), 3u);
+        EXPECT_EQ(s.Counted, counted);
+        EXPECT_EQ(s.Attempts[0].Written.time(), QTime(9, 0)) << "listed in the order written";
+        EXPECT_EQ(s.Attempts[2].Flags & ChangedAfterCollection, unsigned(ChangedAfterCollection));
+        EXPECT_EQ(s.Grade, s.Attempts[counted].Grade);
+        EXPECT_EQ(s.Row, 0) << "only the counted attempt is in the question figures";
+        EXPECT_EQ(j.Tests[0].Marks.Students, 1u);
+    }
+}
+
+// The class list's students come first, «н» where they wrote nothing;
+// anyone else with results is shown and named. Ё sorts with Е.
+TEST(ClassJournal, TheSheetHasEveryStudentOfTheList)
+{
+    TJournalOptions options = Options();
+    options.ClassList = {"Жуков Иван", "Ёлкин Пётр", "Егорова Анна", "Яковлев Ян"};
+    const std::string five = Results({{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 2, 2}});
+    const std::string three = Results({{"Q1", {"a", "b"}, 2, 2}, {"Q2", {"c", "d"}, 1, 2}});
+    const std::string two = Results({{"Q1", {"a", "b"}, 1, 2}, {"Q2", {"c", "d"}, 1, 2}});
+    const std::vector<TAttemptFile> files = {
+        Stored("ёлкин  пётр", "алгебра", five, 0), Stored("Жуков Иван", "алгебра", three, 0),
+        Stored("Егорова Анна", "алгебра", two, 0), Stored("Новиков Олег", "алгебра", five, 0),
+        Stored("Жуков Иван", "геометрия", five, 0)};
+    const TJournal j = BuildJournal(files, options);
+    QStringList names;
+    for (const TClassStudent& s : j.Students)
+        names << s.Name;
+    EXPECT_EQ(names, QStringList({"Егорова Анна", "Ёлкин Пётр", "Жуков Иван", "Новиков Олег", "Яковлев Ян"}));
+    ASSERT_EQ(j.Tests.size(), 2u);
+    const std::vector<std::vector<bool>> written = {{1, 0}, {1, 0}, {1, 1}, {1, 0}, {0, 0}};
+    for (std::size_t s = 0; s < names.size(); ++s)
+        for (std::size_t t = 0; t < 2; ++t)
+            EXPECT_EQ(j.Cells[s][t] >= 0, written[s][t]) << names[int(s)].toStdString() << " " << t;
+    EXPECT_FALSE(j.Students[3].OnList);
+    ASSERT_EQ(j.Warnings.size(), 1u);
+    EXPECT_NE(j.Warnings[0].Text.find("Новиков Олег"), std::string::npos);
+    EXPECT_EQ(j.Students[2].Average, 4.0) << "3 and 5";
+    const TGradeSummary& g = j.Tests[0].Grades;
+    EXPECT_EQ(g.Counts, (std::vector<std::pair<QString, unsigned>>{{"5", 2}, {"4", 0}, {"3", 1}, {"2", 1}}));
+    EXPECT_EQ(g.Graded, 4u);
+    EXPECT_EQ(g.Pass, 75.0);
+    EXPECT_EQ(g.Quality, 50.0);
+    EXPECT_EQ(g.Average, 3.75);
+}
+
+// Copies, capitals, folders within a student's folder and stray files.
+TEST_F(JournalFiles, ATeachersMessIsReadAsWhatItIs)
+{
+    const std::string bytes = Results(TwoRight);
+    for (const char* name : {"9Б/Иванов/informatics.out", "9Б/Петров/INFORMATICS.OUT", "9Б/Петров/informatics (2).out",
+             "9Б/Сидоров/первая попытка/informatics.out", "9Б/Сидоров/informatics.out", "9Б/Орлов/algebra.out",
+             "9Б/stray.out"})
+        Put(name, bytes);
+    const TFolderScan scan = ScanFolders({tmp.Path("9Б")});
+    EXPECT_EQ(scan.Class, "9Б");
+    std::map<std::string, std::pair<QString, QString>> named;
+    for (const TFoundFile& f : scan.Files)
+        named[f.Path] = {f.Student, f.Test};
+    const std::map<std::string, std::pair<QString, QString>> expected = {
+        {"Иванов/informatics.out", {"Иванов", "informatics"}},
+        {"Петров/INFORMATICS.OUT", {"Петров", "INFORMATICS"}},
+        {"Петров/informatics (2).out", {"Петров", "informatics"}},
+        {"Сидоров/первая попытка/informatics.out", {"Сидоров", "informatics"}},
+        {"Сидоров/informatics.out", {"Сидоров", "informatics"}},
+        {"Орлов/algebra.out", {"Орлов", "algebra"}},
+    };
+    EXPECT_EQ(named, expected);
+    std::vector<std::string> warned;
+    for (const TWarning& w : scan.Warnings)
+        warned.push_back(w.Path.substr(tmp.Path("9Б/").size()));
+    std::sort(warned.begin(), warned.end());
+    EXPECT_EQ(warned, std::vector<std::string>({"stray.out", "Петров/informatics (2).out", "Сидоров/первая попытка/informatics.out"}));
+    const TJournal j = BuildJournal(AttemptsOf(scan), Options());
+    ASSERT_EQ(j.Tests.size(), 2u);
+    EXPECT_EQ(Of(j, "informatics", "Петров").Attempts.size(), 2u);
+}
+
+TEST_F(JournalFiles, TheClassListTellsAFolderPerTestFromAFolderPerStudent)
+{
+    // Two students in three tests' folders: by the names alone it would
+    // look like three students in two tests.
+    for (const char* name : {"алгебра/Иванов.out", "алгебра/Петров.out", "геометрия/Иванов.out", "геометрия/Петров.out",
+             "физика/Иванов.out", "физика/Петров.out"})
+        Put(name, Results(TwoRight));
+    const TFolderScan scan = ScanFolders({tmp.Path("")}, {"Иванов", "Петров"});
+    ASSERT_FALSE(scan.Files.empty());
+    for (const TFoundFile& f : scan.Files)
+        EXPECT_TRUE(f.Student == "Иванов" || f.Student == "Петров") << f.Path;
+}
