@@ -107,11 +107,15 @@ def run_journal(work, csv_dir, keys):
     stderr = run.stderr.decode("utf-8", "replace")
     print(stderr, end="")
     check(run.returncode in (0, 1), "the journal's exit status %d" % run.returncode)
-    with open(os.path.join(csv_dir, "attempts.csv"), encoding="utf-8", newline="") as f:
-        attempts = list(csv.reader(f))
-    with open(os.path.join(csv_dir, "summary.csv"), encoding="utf-8", newline="") as f:
-        summary = list(csv.reader(f))
-    return attempts, summary, stderr, (start - 1, end + 1)
+    tables = []
+    for name in ("attempts.csv", "summary.csv"):
+        path = os.path.join(csv_dir, name)
+        if check(os.path.isfile(path), name + " not written"):
+            with open(path, encoding="utf-8", newline="") as f:
+                tables.append(list(csv.reader(f)))
+        else:
+            tables.append([])
+    return tables[0], tables[1], stderr, (start - 1, end + 1)
 
 
 def truthy(text):
