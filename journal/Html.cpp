@@ -558,7 +558,7 @@ void GradeChart(THtml& h, const TJournal& journal)
         return;
     const double bar = 22, gap = 24, left = 30, topMargin = 16, plot = 160;
     const double group = double(grades) * bar;
-    const double width = left + double(journal.Tests.size()) * (group + gap) + 10;
+    const double width = std::max(300.0, left + double(journal.Tests.size()) * (group + gap) + 10);
     const double height = topMargin + plot + 46;
     const double base = topMargin + plot;
     static const char* const Fills[] = {"#1f3d7a", "url(#grade-1)", "url(#grade-2)", "#ffffff"};
