@@ -5,6 +5,7 @@
 
 #include <QSaveFile>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <memory>
 #include <string>
@@ -62,6 +63,9 @@ inline const TStudentResult* ResultOf(const TJournal& journal, std::size_t stude
     const std::ptrdiff_t k = journal.Cells[student][test];
     return k < 0 ? nullptr : &journal.Tests[test].Students[std::size_t(k)];
 }
+
+// What is wrong with an attempt, a text per flag, for people.
+QStringList AttemptNotes(const TAttemptResult& attempt);
 
 // The number the teacher knows the item by: the key's, or its place.
 inline unsigned ItemNumber(const TTestResult& test, std::size_t item)

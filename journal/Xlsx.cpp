@@ -53,6 +53,20 @@ public:
         else
             Text(grade, format);
     }
+    void Time(const QDateTime& time, lxw_format* format)
+    {
+        if (!time.isValid()) {
+            ++col_;
+            return;
+        }
+        // As the clock read where the file was written: a spreadsheet's
+        // dates have no zone.
+        const QDateTime local = time.toOffsetFromUtc(time.offsetFromUtc());
+        const QDate d = local.date();
+        const QTime t = local.time();
+        lxw_datetime value{d.year(), d.month(), d.day(), t.hour(), t.minute(), double(t.second())};
+        worksheet_write_datetime(sheet_, row_, col_++, &value, format);
+    }
     void Figure(TFigure value, lxw_format* format)
     {
         if (value)
@@ -175,6 +189,8 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     format_set_bg_color(skipped, 0xF2F2F2);
     format_set_font_color(skipped, 0x808080);
 
+    lxw_format* time = workbook_add_format(book);
+    format_set_num_format(time, "dd.mm.yyyy hh:mm");
     lxw_format* flagged = workbook_add_format(book);
     format_set_italic(flagged);
     format_set_bg_color(flagged, 0xFFF2CC);
@@ -227,6 +243,7 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     }
     TSheet tests(book, SheetName(QStringLiteral("Тесты"), taken), path);
     TSheet students(book, SheetName(QStringLiteral("Ученики"), taken), path);
+    TSheet attempts(book, SheetName(QStringLiteral("Попытки"), taken), path);
     TSheet questions(book, SheetName(QStringLiteral("Вопросы"), taken), path);
     TSheet options_(book, SheetName(QStringLiteral("Варианты"), taken), path);
 
@@ -239,6 +256,13 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     students.Width(0, 1, 20);
     students.Width(6, 6, 50);
     students.Header({"Тест", "Ученик", "Верно", "Вопросов", "Процент", "Оценка", "Файл"}, head);
+    attempts.Landscape();
+    attempts.Width(0, 1, 20);
+    attempts.Width(4, 5, 16);
+    attempts.Width(11, 11, 40);
+    attempts.Width(12, 12, 40);
+    attempts.Header({"Тест", "Ученик", "Попытка", "Засчитана", "Написана", "Собрана", "Верно", "Ответов", "Вопросов",
+                        "Процент", "Оценка", "Замечания", "Файл"}, head);
     questions.Landscape();
     questions.Width(2, 2, 50);
     questions.Width(9, 9, 30);
@@ -265,6 +289,23 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
             students.Grade(s.Grade);
             students.Text(FromNativePath(s.Path));
             students.NextRow();
+            for (std::size_t k = 0; k < s.Attempts.size(); ++k) {
+                const TAttemptResult& a = s.Attempts[k];
+                attempts.Text(t.Name);
+                attempts.Text(s.Name);
+                attempts.Number(double(k + 1));
+                attempts.Text(k == s.Counted ? QStringLiteral("да") : QStringLiteral("нет"));
+                attempts.Time(a.Written, time);
+                attempts.Time(a.Collected, time);
+                attempts.Number(a.Right);
+                attempts.Number(a.Answered);
+                attempts.Number(a.Questions);
+                attempts.Number(a.Percent, figure);
+                attempts.Grade(a.Grade);
+                attempts.Text(AttemptNotes(a).join(QStringLiteral("; ")));
+                attempts.Text(FromNativePath(a.Path));
+                attempts.NextRow();
+            }
         }
 
         for (std::size_t i = 0; i < t.Items.size(); ++i) {

@@ -233,6 +233,7 @@ print(book.sheetnames[0])
 sheet = book.worksheets[0]
 for row in sheet.iter_rows(max_row=4, values_only=True):
     print(repr(row))
+print(repr([c.value for c in book["Попытки"][3]]))
 # fitToWidth absent is Excel's default, one page.
 for s in book.worksheets:
     print(s.title, s.page_setup.orientation, s.page_setup.fitToWidth or 1, s.page_setup.fitToHeight,
@@ -246,9 +247,14 @@ for s in book.worksheets:
         "('Алексеева Дарья', 5, 5, 5)\n"
         "('Борисов Максим', 3, 2, 2.5)\n"
         "('Ёлкин Пётр', 3, 'н', 3)\n"
+        "['алгебра', 'Борисов Максим', 1, 'нет', datetime.datetime(2026, 12, 1, 9, 30), "
+        "datetime.datetime(2026, 12, 2, 8, 0), 0, 2, 2, 0, 2, 'файл изменён после сбора (прежнее содержимое "
+        "собрано 01.12.2026 09:45, это — 02.12.2026 08:00); не совпадает с ключом: вопросы 1, 2', "
+        "'9А/Борисов Максим/алгебра.out']\n"
         "Сводная portrait 1 0 True $1:$1\n"
         "Тесты landscape 1 0 True $1:$1\n"
         "Ученики landscape 1 0 True $1:$1\n"
+        "Попытки landscape 1 0 True $1:$1\n"
         "Вопросы landscape 1 0 True $1:$1\n"
         "Варианты landscape 1 0 True $1:$1\n"
         "Ответы алгебра landscape 1 0 True $1:$2\n"

@@ -103,7 +103,7 @@ try:
     else:
         import openpyxl
         book = openpyxl.load_workbook(xlsx)
-        check(book.sheetnames == ["Сводная", "Тесты", "Ученики", "Вопросы", "Варианты", "Ответы физика"],
+        check(book.sheetnames == ["Сводная", "Тесты", "Ученики", "Попытки", "Вопросы", "Варианты", "Ответы физика"],
               "sheet names: %s" % book.sheetnames)
         sheet = {r[0]: r[1:] for r in book["Сводная"].iter_rows(min_row=2, max_row=1 + len(STUDENTS), values_only=True)}
         check(sheet.get("Сидоров") == (3, 3), "the class's sheet: Сидоров's grade and average: %s" % sheet)
