@@ -462,11 +462,17 @@ void ClassSheet(THtml& h, const TJournal& journal)
     h.Close();
     h.Open("tbody");
     bool marked = false;
+    const bool listed = std::any_of(journal.Students.begin(), journal.Students.end(),
+        [](const TClassStudent& s) { return s.OnList; });
     for (std::size_t k = 0; k < journal.Students.size(); ++k) {
         const TClassStudent& student = journal.Students[k];
         h.Open("tr");
         h.Cell(QString::number(k + 1), "n");
-        h.Element("td", Readable(student.Name));
+        h.Open("td");
+        h.Text(Readable(student.Name));
+        if (listed && !student.OnList)
+            h.Element("span", QStringLiteral(" (нет в списке класса)"), {{"class", "flag"}});
+        h.Close();
         for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
             const TStudentResult* s = ResultOf(journal, k, t);
             if (!s) {

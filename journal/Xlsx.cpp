@@ -240,6 +240,9 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
         line(QStringLiteral("Успеваемость, %"), [&](const TGradeSummary& s) { sheet.Figure(s.Pass, figure); });
         line(QStringLiteral("Качество, %"), [&](const TGradeSummary& s) { sheet.Figure(s.Quality, figure); });
         line(QStringLiteral("Средний балл"), [&](const TGradeSummary& s) { sheet.Figure(s.Average, figure); });
+        sheet.NextRow();
+        sheet.Text(QStringLiteral("Курсивом на жёлтом — оценки, у которых было несколько попыток или есть замечания: "
+                                  "см. лист «Попытки»."), flagged);
     }
     TSheet tests(book, SheetName(QStringLiteral("Тесты"), taken), path);
     TSheet students(book, SheetName(QStringLiteral("Ученики"), taken), path);

@@ -69,15 +69,15 @@ TGradeSummary Grades(std::vector<unsigned> counts, double pass, double quality, 
 
 // Алексеева wrote both tests; Борисов wrote алгебра twice (the first file
 // changed after it was collected and disagreed with the key, the second
-// left unfinished); Ёлкин sent a score line alone for алгебра and missed
-// геометрия.
+// left unfinished); Ёлкин, who is not on the class list, sent a score line
+// alone for алгебра and missed геометрия.
 TJournal Class()
 {
     TJournal j;
     j.Class = QStringLiteral("9А");
     j.Teacher = QStringLiteral("Смирнова <Анна>");
     j.Students = {{QStringLiteral("Алексеева Дарья"), true, 5.0}, {QStringLiteral("Борисов Максим"), true, 2.5},
-        {QStringLiteral("Ёлкин Пётр"), true, 3.0}};
+        {QStringLiteral("Ёлкин Пётр"), false, 3.0}};
 
     TTestResult& algebra = j.Tests.emplace_back();
     algebra.Name = QStringLiteral("алгебра");
@@ -300,6 +300,8 @@ TEST_F(Reports, ReportSheetMarksAbsenceRetakesAndFlags)
     const std::string sheet = html.substr(html.find("<table class=\"sheet\">"),
         html.find("</table>", html.find("<table class=\"sheet\">")) - html.find("<table class=\"sheet\">"));
     EXPECT_NE(sheet.find("<td class=\"g absent\" title=\"не писал\">н</td>"), std::string::npos);
+    EXPECT_NE(sheet.find("<td>Ёлкин Пётр<span class=\"flag\"> (нет в списке класса)</span></td>"), std::string::npos);
+    EXPECT_EQ(sheet.find("Борисов Максим<span"), std::string::npos);
     EXPECT_NE(sheet.find("3<span class=\"mark flag\" title=\"попыток: 2; не закончен: без ответа 1 из 2\">×2</span>"),
         std::string::npos);
     EXPECT_NE(sheet.find("<td class=\"g\">5<span class=\"mark flag\" title=\"другая версия теста: вопрос «Лишний "
