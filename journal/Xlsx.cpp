@@ -74,8 +74,11 @@ public:
         else
             ++col_;
     }
+    // Spelled out and wrapped: a heading row of two lines has room for
+    // the figures' full names.
     void Header(std::initializer_list<const char*> names, lxw_format* format)
     {
+        worksheet_set_row(sheet_, row_, 30, nullptr);
         for (const char* name : names)
             Text(QString::fromUtf8(name), format);
         NextRow();
@@ -177,6 +180,8 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     lxw_format* head = workbook_add_format(book);
     format_set_bold(head);
     format_set_bg_color(head, 0xE8E8E8);
+    format_set_text_wrap(head);
+    format_set_align(head, LXW_ALIGN_VERTICAL_TOP);
     lxw_format* figure = workbook_add_format(book);
     format_set_num_format(figure, "0.00");
     lxw_format* right = workbook_add_format(book);
@@ -252,9 +257,9 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
 
     tests.Landscape();
     tests.Width(0, 0, 20);
-    tests.Width(1, 9, 12);
-    tests.Header({"Тест", "Попыток", "Средний, %", "Медиана, %", "СО, %", "Асимметрия", "Эксцесс", "Альфа",
-                     "Доля ошибки, %", "Стандартная ошибка, %"}, head);
+    tests.Width(1, 9, 14);
+    tests.Header({"Тест", "Попыток", "Средний результат теста, %", "Медиана, %", "Стандартное отклонение, %",
+                     "Асимметрия", "Эксцесс", "Надёжность (альфа Кронбаха)", "Доля ошибки, %", "Стандартная ошибка, %"}, head);
     students.Landscape();
     students.Width(0, 1, 20);
     students.Width(6, 6, 50);
@@ -268,9 +273,10 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
                         "Процент", "Оценка", "Замечания", "Файл"}, head);
     questions.Landscape();
     questions.Width(2, 2, 50);
+    questions.Width(4, 8, 14);
     questions.Width(9, 9, 30);
-    questions.Header({"Тест", "№", "Вопрос", "Ответов", "Лёгкость", "СО", "Индекс дискр.", "Эффект. дискр.",
-                         "Пропустили", "Замечания"}, head);
+    questions.Header({"Тест", "№", "Вопрос", "Ответов", "Лёгкость, %", "Стандартное отклонение",
+                         "Индекс дискриминации", "Эффективность дискриминации", "Без ответа", "Замечания"}, head);
     options_.Landscape();
     options_.Width(2, 3, 40);
     options_.Header({"Тест", "№", "Вопрос", "Вариант", "Правильный", "Выбрали"}, head);
