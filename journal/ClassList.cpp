@@ -8,6 +8,7 @@
 #include "engine/Text.h"
 #include "journal/Journal.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -35,6 +36,9 @@ std::vector<QString> ParseClassList(std::string_view bytes, const std::string& p
     const QStringList lines = text.split(u'\n');
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QString name = lines[k].simplified();
+        // Bytes Windows-1251 leaves undefined come out as control characters.
+        if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+            throw EError(Format(ClassListMsg::NotText, shown, std::to_string(k + 1)));
         if (name.size() > MaxName)
             throw EError(Format(ClassListMsg::LongLine, shown, std::to_string(k + 1), std::to_string(MaxName)));
         if (!name.isEmpty() && seen.insert(StudentKey(name)).second)

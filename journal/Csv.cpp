@@ -10,7 +10,6 @@
 #include <QDir>
 #include <cerrno>
 #include <cmath>
-#include <initializer_list>
 #include <sys/stat.h>
 
 namespace {
@@ -23,7 +22,7 @@ public:
     {
     }
 
-    void Row(std::initializer_list<QString> fields)
+    void Row(const QStringList& fields)
     {
         bool first = true;
         for (const QString& field : fields) {
@@ -91,6 +90,24 @@ QString Flags(unsigned flags)
     return words.join(u' ');
 }
 
+QString AttemptFlags(unsigned flags)
+{
+    QStringList words;
+    for (unsigned bit = 1; bit < (1u << AttemptFlagCount); bit <<= 1)
+        if (flags & bit)
+            words << QString::fromLatin1(AttemptFlagKeyword(bit));
+    return words.join(u' ');
+}
+
+// ISO 8601 with the offset from UTC, so that a script need not guess the
+// zone the journal ran in.
+QString Time(const QDateTime& time)
+{
+    if (!time.isValid())
+        return {};
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate);
+}
+
 } // namespace
 
 void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& folder)
@@ -106,22 +123,50 @@ void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& f
     TCsvWriter questions(files, dir, "questions.csv");
     TCsvWriter options(files, dir, "options.csv");
     TCsvWriter tests(files, dir, "tests.csv");
+    TCsvWriter summary(files, dir, "summary.csv");
+    TCsvWriter attempts(files, dir, "attempts.csv");
     students.Row({"test", "student", "right", "questions", "percent", "grade", "file"});
-    questions.Row({"test", "question", "attempts", "facility", "sd", "discrimination", "efficiency", "flags"});
+    questions.Row({"test", "question", "attempts", "facility", "sd", "discrimination", "efficiency", "flags", "number"});
     options.Row({"test", "question", "option", "right", "chosen"});
     tests.Row({"test", "attempts", "mean", "median", "sd", "skewness", "kurtosis", "alpha", "error_ratio",
         "standard_error"});
+    attempts.Row({"class", "student", "test", "attempt", "counted", "written", "collected", "right", "answered",
+        "questions", "percent", "grade", "flags", "file"});
+
+    const QString cls = Text(journal.Class);
+    QStringList head = {"class", "student"};
+    for (const TTestResult& t : journal.Tests)
+        head << Text(t.Name);
+    head << "average";
+    summary.Row(head);
+    for (std::size_t k = 0; k < journal.Students.size(); ++k) {
+        QStringList row = {cls, Text(journal.Students[k].Name)};
+        for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
+            const TStudentResult* s = ResultOf(journal, k, t);
+            row << (s ? Text(s->Grade) : QString::fromUtf8(JournalMsg::Absent));
+        }
+        row << FigureText(journal.Students[k].Average);
+        summary.Row(row);
+    }
 
     for (const TTestResult& t : journal.Tests) {
         const QString test = Text(t.Name);
-        for (const TStudentResult& s : t.Students)
+        for (const TStudentResult& s : t.Students) {
             students.Row({test, Text(s.Name), Count(s.Right), Count(s.Questions), FigureText(s.Percent), Text(s.Grade),
                 Text(FromNativePath(s.Path))});
+            for (std::size_t k = 0; k < s.Attempts.size(); ++k) {
+                const TAttemptResult& a = s.Attempts[k];
+                attempts.Row({cls, Text(s.Name), test, Count(k + 1), k == s.Counted ? "1" : "0", Time(a.Written),
+                    Time(a.Collected), Count(a.Right), Count(a.Answered), Count(a.Questions), FigureText(a.Percent),
+                    Text(a.Grade), AttemptFlags(a.Flags), Text(FromNativePath(a.Path))});
+            }
+        }
         for (const TQuestionResult& q : t.Items) {
             const QString wording = Text(q.Text);
             const TItemFigures& f = q.Figures;
             questions.Row({test, wording, Count(t.Marks.Students), FigureText(f.Facility), FigureText(f.Sd),
-                FigureText(f.Discrimination), FigureText(f.Efficiency), Flags(q.Flags)});
+                FigureText(f.Discrimination), FigureText(f.Efficiency), Flags(q.Flags),
+                q.Number ? Count(q.Number) : QString()});
             for (const TOptionTally& o : q.Options)
                 options.Row({test, wording, Text(o.Text), o.Right ? "1" : "0", Count(o.Chosen)});
             // The skips: no option, and no right column.
@@ -136,6 +181,8 @@ void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& f
     questions.Flush();
     options.Flush();
     tests.Flush();
+    summary.Flush();
+    attempts.Flush();
 }
 
 QString FigureText(TFigure figure, int decimals)

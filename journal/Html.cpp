@@ -39,12 +39,25 @@ figcaption { font-size: 9.5pt; color: #555; }
 svg { max-width: 100%; height: auto; }
 svg text { font-family: Liberation Sans, Arial, sans-serif; font-size: 10px; fill: #333; }
 dt { font-weight: bold; margin-top: .4em; }
+table.sheet td.g, table.sheet th.t { text-align: center; min-width: 3.5em; }
+table.sheet tfoot th, table.sheet tfoot td { background: #f6f6f6; }
+td.absent { color: #777; }
+.mark { font-size: 8pt; vertical-align: super; line-height: 0; margin-left: .1em; }
+p.grades { font-size: 12pt; }
+tr.counted td { font-weight: bold; }
+tr.running { display: none; }
+.few { color: #666; font-style: italic; }
+.yes { color: #1a7f37; }
+.no { color: #b3261e; }
+h1, h2, h3 { break-after: avoid; page-break-after: avoid; }
 @page { size: A4; margin: 12mm; }
 @media print {
   body { margin: 0; max-width: none; font-size: 9.5pt; }
-  section.test { break-before: page; }
-  tr, figure { break-inside: avoid; }
+  section.test, section.student, section.legend { break-before: page; page-break-before: always; }
+  tr, figure, p.grades { break-inside: avoid; }
   thead { display: table-header-group; }
+  tr.running { display: table-row; }
+  tr.running th { background: none; border: none; text-align: left; font-weight: normal; color: #555; }
 }
 )";
 
@@ -62,6 +75,21 @@ QString Fig(TFigure f, int decimals = 2)
 QString Percent(double p)
 {
     return Ru(FigureText(p, 1)) + QStringLiteral(" %");
+}
+
+// Figures from fewer attempts than this say little: they are shown as few
+// rather than flagged.
+constexpr std::size_t FewAttempts = 10;
+const char* const Few = "мало попыток";
+
+QString Time(const QDateTime& time)
+{
+    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QString();
+}
+
+QString Date(const QDateTime& time)
+{
+    return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy")) : QString();
 }
 
 QString ScaleText(const TScale& scale)
@@ -167,8 +195,22 @@ void Histogram(THtml& h, const TTestResult& t)
 }
 
 // Facility per question, with the 5 % and 95 % limits.
-void FacilityChart(THtml& h, const TTestResult& t)
+// Hatching, so that a flagged bar is told apart on a grey printout too.
+void Hatch(THtml& h, const QString& id, const char* colour)
 {
+    h.Open("pattern", {{"id", id}, {"width", "6"}, {"height", "6"}, {"patternUnits", "userSpaceOnUse"},
+        {"patternTransform", "rotate(45)"}});
+    h.Open("rect", {{"width", "6"}, {"height", "6"}, {"fill", QLatin1String(colour)}});
+    h.Close();
+    h.Open("line", {{"x1", "0"}, {"y1", "0"}, {"x2", "0"}, {"y2", "6"}, {"stroke", "#222"}, {"stroke-width", "2.5"}});
+    h.Close();
+    h.Close();
+}
+
+void FacilityChart(THtml& h, const TTestResult& t, std::size_t index)
+{
+    const bool few = t.Marks.Students < FewAttempts;
+    const QString hatch = QStringLiteral("flagged-%1").arg(index);
     const double n = double(t.Items.size());
     const double barWidth = std::clamp(600.0 / n, 3.0, 48.0);
     const double left = 30, top = 10, plot = 150;
@@ -177,6 +219,9 @@ void FacilityChart(THtml& h, const TTestResult& t)
     h.Open("svg", {{"xmlns", "http://www.w3.org/2000/svg"}, {"width", Num(width)}, {"height", Num(height)},
         {"viewBox", QStringLiteral("0 0 %1 %2").arg(width).arg(height)}, {"role", "img"},
         {"aria-label", QStringLiteral("Лёгкость вопросов")}});
+    h.Open("defs");
+    Hatch(h, hatch, "#d9822b");
+    h.Close();
     for (const int level : {0, 50, 100}) {
         const double y = top + plot * (100 - level) / 100;
         h.Open("line", {{"x1", Num(left)}, {"y1", Num(y)}, {"x2", Num(width - 10)}, {"y2", Num(y)}, {"stroke", "#ccc"}});
@@ -193,20 +238,23 @@ void FacilityChart(THtml& h, const TTestResult& t)
         const TQuestionResult& q = t.Items[i];
         const double f = q.Figures.Facility.value_or(0);
         const double bar = plot * f / 100;
-        h.Open("rect", {{"class", "bar"}, {"x", Num(left + double(i) * barWidth + 0.5)}, {"y", Num(top + plot - bar)},
-            {"width", Num(std::max(1.0, barWidth - 1))}, {"height", Num(bar)},
-            {"fill", q.Flags ? "#d9822b" : "#4a7bd0"}});
-        h.Element("title", QStringLiteral("Вопрос %1: %2 %").arg(i + 1).arg(Fig(q.Figures.Facility, 1)));
+        const bool flagged = q.Flags && !few;
+        h.Open("rect", {{"class", flagged ? "bar flagged" : "bar"}, {"x", Num(left + double(i) * barWidth + 0.5)},
+            {"y", Num(top + plot - bar)}, {"width", Num(std::max(1.0, barWidth - 1))}, {"height", Num(bar)},
+            {"fill", flagged ? QStringLiteral("url(#%1)").arg(hatch) : QStringLiteral("#4a7bd0")}});
+        h.Element("title", QStringLiteral("Вопрос %1: %2 %").arg(ItemNumber(t, i)).arg(Fig(q.Figures.Facility, 1)));
         h.Close();
         if (barWidth >= 12 || (i + 1) % 10 == 0 || i == 0)
-            h.Element("text", QString::number(i + 1), {{"x", Num(left + (double(i) + 0.5) * barWidth)},
+            h.Element("text", QString::number(ItemNumber(t, i)), {{"x", Num(left + (double(i) + 0.5) * barWidth)},
                 {"y", Num(top + plot + 13)}, {"text-anchor", "middle"}});
     }
     h.Element("text", QStringLiteral("номер вопроса"), {{"x", Num(left + n * barWidth / 2)}, {"y", Num(height - 3)},
         {"text-anchor", "middle"}});
     h.Close();
-    h.Element("figcaption", QStringLiteral("Лёгкость каждого вопроса, % верных ответов; пунктир — 5 % и 95 %; "
-                                           "оранжевым — вопросы с замечаниями"));
+    h.Element("figcaption", few ? QStringLiteral("Лёгкость каждого вопроса, % верных ответов; пунктир — лёгкость 5 % и 95 %; "
+                                                 "%1: замечания не ставятся").arg(QString::fromUtf8(Few))
+                                : QStringLiteral("Лёгкость каждого вопроса, % верных ответов; пунктир — лёгкость 5 % и 95 %; "
+                                                 "штриховкой — вопросы с замечаниями"));
     h.Close();
 }
 
@@ -226,9 +274,11 @@ void Summary(THtml& h, const TTestResult& t)
     h.Open("table", {{"class", "summary"}});
     h.Open("tbody");
     SummaryRow(h, QStringLiteral("Попыток"), QString::number(f.Attempts),
-        QStringLiteral("из них подробных (для анализа вопросов): %1; вопросов в тесте: %2")
-            .arg(t.Marks.Students).arg(t.Questions));
-    SummaryRow(h, QStringLiteral("Средний результат"), pct(f.Mean), QStringLiteral("хорошо, когда от 50 до 75 %"));
+        QStringLiteral("засчитанных; из них подробных (для разбора вопросов): %1; вопросов в тесте: %2")
+            .arg(t.Marks.Students).arg(t.Questions)
+            + (f.Attempts < FewAttempts ? QStringLiteral("; %1: показатели ниже ненадёжны").arg(QString::fromUtf8(Few))
+                                        : QString()));
+    SummaryRow(h, QStringLiteral("Средний результат теста"), pct(f.Mean), QStringLiteral("хорошо, когда от 50 до 75 %"));
     SummaryRow(h, QStringLiteral("Медиана"), pct(f.Median), QString());
     SummaryRow(h, QStringLiteral("Стандартное отклонение"), pct(f.Sd), QString());
     SummaryRow(h, QStringLiteral("Асимметрия"), Fig(f.Skewness), QStringLiteral("хорошо, когда от −1 до 0"));
@@ -243,32 +293,52 @@ void Summary(THtml& h, const TTestResult& t)
     h.Close();
 }
 
-void Head(THtml& h, std::initializer_list<const char*> names)
+// A header row that the printout repeats on every page of a long table,
+// naming what the table is of; hidden on screen.
+void Running(THtml& h, const QString& text, int columns)
 {
-    h.Open("thead");
-    h.Open("tr");
-    for (const char* name : names)
-        h.Element("th", QString::fromUtf8(name));
-    h.Close();
+    h.Open("tr", {{"class", "running"}});
+    h.Element("th", text, {{"colspan", QString::number(columns)}});
     h.Close();
 }
 
 void Students(THtml& h, const TTestResult& t)
 {
-    h.Element("h3", QStringLiteral("Ученики"));
+    h.Element("h3", QStringLiteral("Ученики и их попытки"));
     h.Open("table", {{"class", "students"}});
-    Head(h, {"№", "Ученик", "Верно", "Процент", "Оценка", "Файл"});
+    h.Open("thead");
+    Running(h, QStringLiteral("Тест «%1»: ученики").arg(Readable(t.Name)), 8);
+    h.Open("tr");
+    for (const char* name : {"№", "Ученик", "Попытка", "Верно", "Процент", "Оценка", "Замечания", "Файл"})
+        h.Element("th", QString::fromUtf8(name));
+    h.Close();
+    h.Close();
     h.Open("tbody");
     int k = 0;
     for (const TStudentResult& s : t.Students) {
-        h.Open("tr");
-        h.Cell(QString::number(++k), "n");
-        h.Data("td", Readable(s.Name));
-        h.Cell(QStringLiteral("%1 из %2").arg(s.Right).arg(s.Questions), "n");
-        h.Cell(Percent(s.Percent), "n");
-        h.Cell(Readable(s.Grade), "n");
-        h.Cell(Readable(FromNativePath(s.Path)) + (s.Row < 0 ? QStringLiteral(" (только итог)") : QString()), "file");
-        h.Close();
+        ++k;
+        for (std::size_t n = 0; n < s.Attempts.size(); ++n) {
+            const TAttemptResult& a = s.Attempts[n];
+            const bool counted = n == s.Counted;
+            h.Open("tr", counted && s.Attempts.size() > 1
+                    ? std::initializer_list<std::pair<const char*, QString>>{{"class", "counted"}}
+                    : std::initializer_list<std::pair<const char*, QString>>{});
+            if (n == 0) {
+                const QString span = QString::number(s.Attempts.size());
+                h.Element("td", QString::number(k), {{"class", "n"}, {"rowspan", span}});
+                h.Element("td", Readable(s.Name), {{"rowspan", span}});
+            }
+            QString when = Time(a.Written);
+            if (s.Attempts.size() > 1)
+                when += counted ? QStringLiteral(" (засчитана)") : QString();
+            h.Cell(when, "n");
+            h.Cell(QStringLiteral("%1 из %2").arg(a.Right).arg(a.Questions), "n");
+            h.Cell(Percent(a.Percent), "n");
+            h.Cell(Readable(a.Grade), "n");
+            h.Cell(AttemptNotes(a).join(QStringLiteral("; ")), "flag");
+            h.Cell(Readable(FromNativePath(a.Path)), "file");
+            h.Close();
+        }
     }
     h.Close();
     h.Close();
@@ -282,14 +352,21 @@ void Questions(THtml& h, const TTestResult& t)
                                       "перед тестом отметьте «Результаты подробно»."), {{"class", "note"}});
         return;
     }
+    const bool few = t.Marks.Students < FewAttempts;
     h.Open("table", {{"class", "questions"}});
-    Head(h, {"№", "Вопрос", "Лёгкость", "СО", "Индекс дискр.", "Эффект. дискр.", "Варианты ответа: выбрали",
-             "Пропустили", "Замечания"});
+    h.Open("thead");
+    Running(h, QStringLiteral("Тест «%1»: вопросы").arg(Readable(t.Name)), 9);
+    h.Open("tr");
+    for (const char* name : {"№", "Вопрос", "Лёгкость, %", "Стандартное отклонение", "Индекс дискриминации",
+             "Эффективность дискриминации", "Варианты ответа: сколько выбрали", "Без ответа", "Замечания"})
+        h.Element("th", QString::fromUtf8(name));
+    h.Close();
+    h.Close();
     h.Open("tbody");
     for (std::size_t i = 0; i < t.Items.size(); ++i) {
         const TQuestionResult& q = t.Items[i];
         h.Open("tr");
-        h.Cell(QString::number(i + 1), "n");
+        h.Cell(QString::number(ItemNumber(t, i)), "n");
         h.Data("td", Readable(q.Text));
         h.Cell(Fig(q.Figures.Facility), "n");
         h.Cell(Fig(q.Figures.Sd), "n");
@@ -311,8 +388,12 @@ void Questions(THtml& h, const TTestResult& t)
         h.Cell(QString::number(q.Skipped), "n");
         h.Open("td", {{"class", "flag"}});
         QStringList flags;
+        // A figure's flag from a handful of attempts would be noise; a
+        // hidden right option is a fact however few saw it.
+        if (few)
+            flags << QString::fromUtf8(Few);
         for (unsigned bit = 1; bit < (1u << FlagCount); bit <<= 1)
-            if (q.Flags & bit)
+            if ((q.Flags & bit) && (!few || bit == RightNotShown))
                 flags << (bit == RightNotShown ? QStringLiteral("правильный ответ не показан %1 из %2")
                                                       .arg(q.RightNotShown).arg(t.Marks.Students)
                                                : FlagText(bit));
@@ -324,6 +405,248 @@ void Questions(THtml& h, const TTestResult& t)
     h.Close();
 }
 
+QString TestNames(const TJournal& journal)
+{
+    QStringList names;
+    for (const TTestResult& t : journal.Tests)
+        names << QStringLiteral("«%1»").arg(Readable(t.Name));
+    return names.join(QStringLiteral(", "));
+}
+
+// The days the counted attempts were written, over every test.
+QString Dates(const TJournal& journal)
+{
+    QDateTime first, last;
+    for (const TTestResult& t : journal.Tests) {
+        if (t.FirstWritten.isValid() && (!first.isValid() || t.FirstWritten < first))
+            first = t.FirstWritten;
+        if (t.LastWritten.isValid() && (!last.isValid() || t.LastWritten > last))
+            last = t.LastWritten;
+    }
+    if (!first.isValid())
+        return {};
+    const QString from = Date(first), to = Date(last);
+    return from == to ? from : from + QStringLiteral(" – ") + to;
+}
+
+QString GradesText(const TGradeSummary& g)
+{
+    QStringList counts;
+    for (const auto& [grade, n] : g.Counts)
+        counts << QStringLiteral("«%1» — %2").arg(Readable(grade)).arg(n);
+    QString text = QStringLiteral("Оценки: %1").arg(counts.join(QStringLiteral(", ")));
+    if (g.Pass)
+        text += QStringLiteral("; успеваемость %1 %").arg(Fig(g.Pass, 0));
+    if (g.Quality)
+        text += QStringLiteral("; качество %1 %").arg(Fig(g.Quality, 0));
+    if (g.Average)
+        text += QStringLiteral("; средний балл %1").arg(Fig(g.Average, 2));
+    return text;
+}
+
+// The register's page: a row per student, a column per test, the test's
+// grades summed up beneath.
+void ClassSheet(THtml& h, const TJournal& journal)
+{
+    const int columns = int(journal.Tests.size()) + 3;
+    h.Open("table", {{"class", "sheet"}});
+    h.Open("thead");
+    Running(h, QStringLiteral("Сводная ведомость"), columns);
+    h.Open("tr");
+    h.Element("th", QStringLiteral("№"));
+    h.Element("th", QStringLiteral("Ученик"));
+    for (const TTestResult& t : journal.Tests)
+        h.Element("th", Readable(t.Name), {{"class", "t"}});
+    h.Element("th", QStringLiteral("Средний балл"), {{"class", "t"}});
+    h.Close();
+    h.Close();
+    h.Open("tbody");
+    bool marked = false;
+    const bool listed = std::any_of(journal.Students.begin(), journal.Students.end(),
+        [](const TClassStudent& s) { return s.OnList; });
+    for (std::size_t k = 0; k < journal.Students.size(); ++k) {
+        const TClassStudent& student = journal.Students[k];
+        h.Open("tr");
+        h.Cell(QString::number(k + 1), "n");
+        h.Open("td");
+        h.Text(Readable(student.Name));
+        if (listed && !student.OnList)
+            h.Element("span", QStringLiteral(" (нет в списке класса)"), {{"class", "flag"}});
+        h.Close();
+        for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
+            const TStudentResult* s = ResultOf(journal, k, t);
+            if (!s) {
+                h.Element("td", QString::fromUtf8(JournalMsg::Absent), {{"class", "g absent"}, {"title", "не писал"}});
+                continue;
+            }
+            QStringList notes = AttemptNotes(s->CountedAttempt());
+            if (s->Attempts.size() > 1)
+                notes.prepend(QStringLiteral("попыток: %1").arg(s->Attempts.size()));
+            h.Open("td", {{"class", "g"}});
+            h.Text(Readable(s->Grade));
+            if (!notes.isEmpty()) {
+                marked = true;
+                h.Element("span", s->Attempts.size() > 1 ? QStringLiteral("×%1").arg(s->Attempts.size()) : QStringLiteral("!"),
+                    {{"class", "mark flag"}, {"title", notes.join(QStringLiteral("; "))}});
+            }
+            h.Close();
+        }
+        h.Cell(Fig(student.Average), "g");
+        h.Close();
+    }
+    h.Close();
+    h.Open("tfoot");
+    const auto line = [&](const QString& name, auto value) {
+        h.Open("tr");
+        h.Element("th", name, {{"colspan", "2"}});
+        for (const TTestResult& t : journal.Tests)
+            h.Cell(value(t.Grades), "g");
+        h.Cell(QString(), "g");
+        h.Close();
+    };
+    const std::size_t grades = journal.Tests.empty() ? 0 : journal.Tests.front().Grades.Counts.size();
+    for (std::size_t g = 0; g < grades; ++g)
+        line(QStringLiteral("Оценок «%1»").arg(Readable(journal.Tests.front().Grades.Counts[g].first)),
+            [&](const TGradeSummary& s) { return g < s.Counts.size() ? QString::number(s.Counts[g].second) : QString(); });
+    line(QStringLiteral("Успеваемость (оценки 3 и выше), %"), [](const TGradeSummary& s) { return Fig(s.Pass, 0); });
+    line(QStringLiteral("Качество (оценки 4 и 5), %"), [](const TGradeSummary& s) { return Fig(s.Quality, 0); });
+    line(QStringLiteral("Средний балл"), [](const TGradeSummary& s) { return Fig(s.Average, 2); });
+    h.Close();
+    h.Close();
+    if (marked)
+        h.Element("p", QStringLiteral("«×2» у оценки — попыток было несколько (засчитана одна, см. раздел теста); "
+                                      "«!» — у засчитанной попытки есть замечания. Наведите указатель на знак, чтобы "
+                                      "их прочесть."), {{"class", "note"}});
+}
+
+// The grades of every test side by side, a bar per grade. Each grade has
+// its own fill, from solid to empty, and its name under the bar, so the
+// chart reads on a grey printout.
+void GradeChart(THtml& h, const TJournal& journal)
+{
+    std::size_t grades = 0;
+    unsigned top = 1;
+    for (const TTestResult& t : journal.Tests) {
+        grades = std::max(grades, t.Grades.Counts.size());
+        for (const auto& count : t.Grades.Counts)
+            top = std::max(top, count.second);
+    }
+    if (grades == 0)
+        return;
+    const double bar = 22, gap = 24, left = 30, topMargin = 16, plot = 160;
+    const double group = double(grades) * bar;
+    const double width = std::max(300.0, left + double(journal.Tests.size()) * (group + gap) + 10);
+    const double height = topMargin + plot + 46;
+    const double base = topMargin + plot;
+    static const char* const Fills[] = {"#1f3d7a", "url(#grade-1)", "url(#grade-2)", "#ffffff"};
+    h.Open("figure", {{"class", "grades"}});
+    h.Open("svg", {{"xmlns", "http://www.w3.org/2000/svg"}, {"width", Num(width)}, {"height", Num(height)},
+        {"viewBox", QStringLiteral("0 0 %1 %2").arg(width).arg(height)}, {"role", "img"},
+        {"aria-label", QStringLiteral("Оценки по тестам")}});
+    h.Open("defs");
+    h.Open("pattern", {{"id", "grade-1"}, {"width", "5"}, {"height", "5"}, {"patternUnits", "userSpaceOnUse"},
+        {"patternTransform", "rotate(45)"}});
+    h.Open("rect", {{"width", "5"}, {"height", "5"}, {"fill", "#9db8e8"}});
+    h.Close();
+    h.Open("line", {{"x1", "0"}, {"y1", "0"}, {"x2", "0"}, {"y2", "5"}, {"stroke", "#1f3d7a"}, {"stroke-width", "2"}});
+    h.Close();
+    h.Close();
+    h.Open("pattern", {{"id", "grade-2"}, {"width", "5"}, {"height", "5"}, {"patternUnits", "userSpaceOnUse"}});
+    h.Open("rect", {{"width", "5"}, {"height", "5"}, {"fill", "#e8eefa"}});
+    h.Close();
+    h.Open("circle", {{"cx", "2.5"}, {"cy", "2.5"}, {"r", "1.1"}, {"fill", "#1f3d7a"}});
+    h.Close();
+    h.Close();
+    h.Close();
+    h.Open("line", {{"x1", Num(left)}, {"y1", Num(base)}, {"x2", Num(width - 10)}, {"y2", Num(base)}, {"stroke", "#555"}});
+    h.Close();
+    for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
+        const TTestResult& test = journal.Tests[t];
+        const double x0 = left + double(t) * (group + gap);
+        for (std::size_t g = 0; g < test.Grades.Counts.size(); ++g) {
+            const auto& [grade, n] = test.Grades.Counts[g];
+            const double x = x0 + double(g) * bar;
+            const double tall = (plot - 14) * n / top;
+            h.Open("rect", {{"class", "grade"}, {"x", Num(x + 1)}, {"y", Num(base - tall)}, {"width", Num(bar - 2)},
+                {"height", Num(tall)}, {"fill", QLatin1String(Fills[std::min<std::size_t>(g, 3)])}, {"stroke", "#1f3d7a"}});
+            h.Element("title", QStringLiteral("«%1», «%2»: %3").arg(Readable(test.Name), Readable(grade)).arg(n));
+            h.Close();
+            h.Element("text", QString::number(n), {{"x", Num(x + bar / 2)}, {"y", Num(base - tall - 3)}, {"text-anchor", "middle"}});
+            h.Element("text", Readable(grade), {{"x", Num(x + bar / 2)}, {"y", Num(base + 12)}, {"text-anchor", "middle"}});
+        }
+        QString name = Readable(test.Name);
+        const qsizetype room = qsizetype((group + gap) / 6);
+        if (name.size() > room)
+            name = name.left(std::max<qsizetype>(1, room - 1)) + u'…';
+        h.Element("text", name, {{"x", Num(x0 + group / 2)}, {"y", Num(base + 28)}, {"text-anchor", "middle"}});
+    }
+    h.Close();
+    h.Element("figcaption", QStringLiteral("Сколько учеников получили каждую оценку в каждом тесте (подписи под "
+                                           "столбцами — оценки, над ними — число учеников)"));
+    h.Close();
+}
+
+// A student's work for going over his mistakes: each answer against the
+// right one, in the items' numbering.
+void StudentPage(THtml& h, const TJournal& journal, std::size_t k)
+{
+    const TClassStudent& student = journal.Students[k];
+    h.Open("section", {{"class", "student"}});
+    h.Element("h2", QStringLiteral("%1: работа над ошибками").arg(Readable(student.Name)));
+    if (!journal.Class.isEmpty())
+        h.Element("p", QStringLiteral("Класс %1").arg(Readable(journal.Class)), {{"class", "meta"}});
+    for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
+        const TTestResult& test = journal.Tests[t];
+        const TStudentResult* s = ResultOf(journal, k, t);
+        if (!s) {
+            h.Element("h3", QStringLiteral("Тест «%1»: не писал (н)").arg(Readable(test.Name)));
+            continue;
+        }
+        const TAttemptResult& a = s->CountedAttempt();
+        h.Element("h3", QStringLiteral("Тест «%1»: оценка %2 (верно %3 из %4, %5)")
+                            .arg(Readable(test.Name), Readable(a.Grade)).arg(a.Right).arg(a.Questions).arg(Percent(a.Percent)));
+        const QStringList notes = AttemptNotes(a);
+        if (!notes.isEmpty())
+            h.Element("p", notes.join(QStringLiteral("; ")), {{"class", "flag"}});
+        if (a.Row < 0 || test.Items.empty()) {
+            h.Element("p", QStringLiteral("В файле только итог: ответов по вопросам нет."), {{"class", "note"}});
+            continue;
+        }
+        const std::size_t row = std::size_t(a.Row);
+        h.Open("table", {{"class", "answers"}});
+        h.Open("thead");
+        Running(h, QStringLiteral("%1, тест «%2»").arg(Readable(student.Name), Readable(test.Name)), 5);
+        h.Open("tr");
+        for (const char* name : {"№", "Вопрос", "Ответ ученика", "Правильный ответ", "Итог"})
+            h.Element("th", QString::fromUtf8(name));
+        h.Close();
+        h.Close();
+        h.Open("tbody");
+        for (std::size_t i = 0; i < test.Items.size(); ++i) {
+            const TQuestionResult& q = test.Items[i];
+            const std::uint32_t chosen = test.Chosen[row * test.Marks.Items + i];
+            const bool right = test.Marks.At(row, i);
+            h.Open("tr");
+            h.Cell(QString::number(ItemNumber(test, i)), "n");
+            h.Data("td", Readable(q.Text));
+            if (chosen == Skipped)
+                h.Element("td", QStringLiteral("нет ответа"), {{"class", "empty"}});
+            else
+                h.Data("td", Readable(q.Options[chosen].Text));
+            QStringList rights;
+            for (const TOptionTally& o : q.Options)
+                if (o.Right)
+                    rights << Readable(o.Text);
+            h.Cell(rights.join(QStringLiteral(" / ")));
+            h.Element("td", right ? QStringLiteral("✓ верно") : QStringLiteral("✗ неверно"), {{"class", right ? "yes" : "no"}});
+            h.Close();
+        }
+        h.Close();
+        h.Close();
+    }
+    h.Close();
+}
+
 void Legend(THtml& h, const TScale& scale)
 {
     h.Open("section", {{"class", "legend"}});
@@ -331,10 +654,24 @@ void Legend(THtml& h, const TScale& scale)
     h.Open("dl");
     const std::pair<const char*, const char*> entries[] = {
         {"Оценка", nullptr},
+        {"«н»", "ученик не писал тест: его результата нет."},
+        {"Успеваемость", "доля учеников с оценкой 3 и выше среди получивших оценку, в процентах."},
+        {"Качество", "доля учеников с оценкой 4 или 5 среди получивших оценку, в процентах."},
+        {"Средний балл", "среднее числовых оценок: у теста — его учеников, у ученика — его тестов."},
+        {"Засчитанная попытка",
+            "когда попыток несколько, оценку и разбор вопросов даёт одна: первая, последняя или лучшая, как "
+            "выбрано; остальные перечислены в разделе теста."},
+        {"Замечания к попытке",
+            "«файл изменён после сбора» — содержимое файла сменилось после того, как журнал его собрал (указано, "
+            "когда собраны прежнее и новое); «не совпадает с ключом» — правильные ответы в файле не те, что в "
+            "тесте учителя (названы номера вопросов; оценка поставлена по ключу); «не закончен» — на часть "
+            "вопросов ответа нет; «только итог» — в файле лишь число верных ответов, разобрать вопросы нельзя; "
+            "«другая версия теста» — в файле есть вопросы, которых нет в ключе (они названы и не оцениваются)."},
         {"Лёгкость (индекс лёгкости)",
-            "доля учеников, ответивших верно, в процентах. Вопрос легче 5 % или труднее 95 % почти ничего не "
-            "говорит об учениках."},
-        {"СО (стандартное отклонение)", "насколько ответы на вопрос различаются между учениками, в процентах."},
+            "доля учеников, ответивших верно, в процентах. Вопрос с лёгкостью ниже 5 % (почти никто не ответил "
+            "верно) или выше 95 % (почти все ответили верно) почти ничего не говорит об учениках."},
+        {"Стандартное отклонение",
+            "насколько ответы на вопрос различаются между учениками, в процентах."},
         {"Индекс дискриминации",
             "связь ответа на вопрос с результатом за остальные вопросы, от −100 до 100. Чем больше, тем лучше "
             "вопрос отличает сильных от слабых; ниже 0 — сильные отвечают на него хуже слабых: проверьте ключ "
@@ -346,7 +683,11 @@ void Legend(THtml& h, const TScale& scale)
         {"Правильный ответ показан не всем",
             "у вопроса больше пяти вариантов, и правильный попал на место после пятого: ответить верно было "
             "нельзя (или номер правильного ответа в тесте не указывает ни на один вариант)."},
-        {"Средний результат и медиана", "хороший тест даёт в среднем от 50 до 75 %."},
+        {"«Мало попыток»",
+            "попыток меньше десяти: показатели вопросов и теста по ним ненадёжны, и замечания к вопросам не "
+            "ставятся."},
+        {"Средний результат теста и медиана",
+            "средний и серединный процент верных ответов учеников; хороший тест даёт в среднем от 50 до 75 %."},
         {"Асимметрия и эксцесс",
             "форма распределения результатов: асимметрия ниже 0 — больше высоких результатов; эксцесс выше 0 — "
             "результаты собраны у середины."},
@@ -385,10 +726,25 @@ void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, 
     h.Element("style", QString::fromUtf8(Style));
     h.Close();
     h.Open("body");
-    h.Element("h1", QStringLiteral("Журнал результатов"));
+    h.Element("h1", journal.Class.isEmpty() ? QStringLiteral("Журнал результатов")
+                                            : QStringLiteral("Журнал класса %1").arg(Readable(journal.Class)));
+    h.Open("p", {{"class", "meta"}});
+    h.Text(QStringLiteral("Тесты: %1.").arg(TestNames(journal)));
+    if (const QString dates = Dates(journal); !dates.isEmpty())
+        h.Text(QStringLiteral(" Попытки написаны: %1.").arg(dates));
+    if (!journal.Teacher.isEmpty())
+        h.Text(QStringLiteral(" Учитель: %1.").arg(Readable(journal.Teacher)));
+    h.Close();
     h.Element("p", QStringLiteral("Файлов результатов: %1, в журнале: %2, не учтено: %3. Шкала оценок: %4.")
         .arg(journal.Files).arg(journal.Used).arg(journal.Files - journal.Used).arg(ScaleText(scale)),
         {{"class", "meta"}});
+
+    h.Open("section", {{"class", "class"}});
+    h.Element("h2", QStringLiteral("Сводная ведомость"));
+    ClassSheet(h, journal);
+    GradeChart(h, journal);
+    h.Close();
+
     if (!journal.Warnings.empty()) {
         h.Open("section", {{"class", "warnings"}});
         h.Element("h2", QStringLiteral("Что не вошло в журнал"));
@@ -398,19 +754,26 @@ void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, 
         h.Close();
         h.Close();
     }
-    for (const TTestResult& t : journal.Tests) {
+    for (std::size_t k = 0; k < journal.Tests.size(); ++k) {
+        const TTestResult& t = journal.Tests[k];
         h.Open("section", {{"class", "test"}});
         h.Element("h2", QStringLiteral("Тест «%1»").arg(Readable(t.Name)));
+        h.Element("p", GradesText(t.Grades), {{"class", "grades"}});
+        if (!t.KeyPath.empty())
+            h.Element("p", QStringLiteral("Ключ: %1").arg(Readable(FromNativePath(t.KeyPath))), {{"class", "meta"}});
+        Students(h, t);
+        h.Element("h3", QStringLiteral("Показатели теста"));
         Summary(h, t);
         h.Open("div", {{"class", "charts"}});
         Histogram(h, t);
         if (!t.Items.empty())
-            FacilityChart(h, t);
+            FacilityChart(h, t, k);
         h.Close();
-        Students(h, t);
         Questions(h, t);
         h.Close();
     }
+    for (std::size_t k = 0; k < journal.Students.size(); ++k)
+        StudentPage(h, journal, k);
     Legend(h, scale);
     h.Close();
     h.Close();

@@ -5,6 +5,7 @@
 
 #include <QSaveFile>
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <memory>
 #include <string>
@@ -18,6 +19,10 @@ inline constexpr const char* NotRegular = "это не обычный файл (
 inline constexpr const char* IsInput = "это один из файлов результатов, из которых собран журнал";
 inline constexpr const char* Twice = "в этот же файл уже пишется другой отчёт";
 inline constexpr const char* NotFolder = "это не папка";
+inline constexpr const char* Absent = "н"; // the register's mark for a test not written
+inline constexpr const char* NoSuchTest = "теста «%s» в журнале нет; в нём есть: %s";
+inline constexpr const char* NotAnsiName =
+    "в имени «%s» есть символ «%s» (U+%s), которого нет в кодировке Windows-1251: журнал школы его не прочтёт";
 }
 
 // The outputs of one run. Each is written to a temporary file beside it,
@@ -46,8 +51,27 @@ private:
 void WriteCsv(const TJournal& journal, TOutputFiles& files, const std::string& folder);
 void WriteHtml(const TJournal& journal, const TScale& scale, QFileDevice& file, const std::string& path);
 void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& path);
-// «ФИО;оценка» per student for one test, Windows-1251, CR LF.
+// "ФИО;оценка" for every student of the journal, in order, for `test` («н»
+// for one who did not write it), in Windows-1251 with CR LF, as a school's
+// electronic journal imports it. Raises EError when the journal has no such
+// test or a name has a character Windows-1251 lacks.
 void WriteGradeExport(const TJournal& journal, const QString& test, QFileDevice& file, const std::string& path);
+
+// The result of the journal's `student` in its `test`, or null for «н».
+inline const TStudentResult* ResultOf(const TJournal& journal, std::size_t student, std::size_t test)
+{
+    const std::ptrdiff_t k = journal.Cells[student][test];
+    return k < 0 ? nullptr : &journal.Tests[test].Students[std::size_t(k)];
+}
+
+// What is wrong with an attempt, a text per flag, for people.
+QStringList AttemptNotes(const TAttemptResult& attempt);
+
+// The number the teacher knows the item by: the key's, or its place.
+inline unsigned ItemNumber(const TTestResult& test, std::size_t item)
+{
+    return test.Items[item].Number ? test.Items[item].Number : unsigned(item + 1);
+}
 
 // A figure with `decimals` after the point ('.'), or "" when undefined; no
 // "-0.00".

@@ -130,11 +130,6 @@ QString WithoutCopyMark(const QString& stem, bool* copy = nullptr)
     return m.hasMatch() ? m.captured(1) : stem;
 }
 
-// Two layouts, one per folder given: a folder per student holding a file
-// per test (9А/Иванов/algebra.out), or a folder per test holding a file per
-// student (algebra/Иванов.out). The class list tells them apart where there
-// is one: its names are the folders or the files. Otherwise a class has
-// more students than tests: the side with more names is the students.
 std::size_t Depth(const fs::path& relative)
 {
     return std::size_t(std::distance(relative.begin(), relative.end())) - 1;
@@ -164,13 +159,21 @@ std::size_t CommonDepth(const std::vector<TFound>& files)
     return best;
 }
 
-bool FolderPerStudent(const std::vector<TFound>& files, std::size_t depth, const std::vector<QString>& classList)
+// Two layouts, one per folder given: a folder per student holding a file
+// per test (9А/Иванов/algebra.out), or a folder per test holding a file per
+// student (algebra/Иванов.out). The class list tells them apart where there
+// is one: its names are the folders or the files. Then the test file the
+// program wrote its results beside does. Last, a file name met in more than
+// one folder is a test's.
+bool FolderPerStudent(const std::vector<TFound>& files, const std::vector<fs::path>& tests, std::size_t depth,
+    const std::vector<QString>& classList)
 {
-    std::set<QString> folders, stems;
+    std::map<QString, std::set<QString>> stems; // each file name's folders
+    std::set<QString> folders;
     for (const TFound& f : files)
         if (Depth(f.Relative) >= depth) {
             folders.insert(StudentKey(FolderAt(f.Relative, depth - 1)));
-            stems.insert(TestKey(WithoutCopyMark(Shown(f.Relative.stem()))));
+            stems[StudentKey(WithoutCopyMark(Shown(f.Relative.stem())))].insert(FolderAt(f.Relative, depth - 1));
         }
     if (!classList.empty()) {
         std::size_t byFolder = 0, byFile = 0;
@@ -181,7 +184,13 @@ bool FolderPerStudent(const std::vector<TFound>& files, std::size_t depth, const
         if (byFolder != byFile)
             return byFolder > byFile;
     }
-    return folders.size() >= stems.size();
+    std::set<fs::path> beside;
+    for (const fs::path& t : tests)
+        beside.insert(t.parent_path() / t.stem());
+    for (const TFound& f : files)
+        if (beside.count(fs::path(f.Path).parent_path() / fs::path(f.Path).stem()))
+            return true;
+    return std::any_of(stems.begin(), stems.end(), [](const auto& s) { return s.second.size() > 1; });
 }
 
 TFileStamp StampOf(const std::string& path)
@@ -267,7 +276,7 @@ TFolderScan ScanFolders(const std::vector<std::string>& paths, const std::vector
         for (const fs::path& f : found)
             here.push_back({f.string(), f.lexically_relative(arg)});
         const std::size_t depth = CommonDepth(here);
-        const bool perStudent = depth > 0 && FolderPerStudent(here, depth, classList);
+        const bool perStudent = depth > 0 && FolderPerStudent(here, tests, depth, classList);
         const fs::path root = fs::absolute(arg).lexically_normal();
         const QString rootName = Shown(root.filename().empty() ? root.parent_path().filename() : root.filename());
         std::set<QString> classes;

@@ -25,7 +25,14 @@ public:
     {
         if (!sheet_)
             CannotWrite(path, QStringLiteral("лист «%1»").arg(name).toStdString());
+        // Printed on A4 as wide as the page, as many pages down as it takes;
+        // each page's header names the sheet, so its test.
+        worksheet_set_paper(sheet_, 9);
+        worksheet_fit_to_pages(sheet_, 1, 0);
+        worksheet_set_header(sheet_, "&L&A&R&P / &N");
     }
+
+    void Landscape() { worksheet_set_landscape(sheet_); }
 
     void Text(const QString& text, lxw_format* format = nullptr)
     {
@@ -36,6 +43,30 @@ public:
     {
         worksheet_write_number(sheet_, row_, col_++, value, format);
     }
+    // A grade that is a number as a number, any other as text.
+    void Grade(const QString& grade, lxw_format* format = nullptr)
+    {
+        bool numeric = false;
+        const double value = grade.toDouble(&numeric);
+        if (numeric)
+            Number(value, format);
+        else
+            Text(grade, format);
+    }
+    void Time(const QDateTime& time, lxw_format* format)
+    {
+        if (!time.isValid()) {
+            ++col_;
+            return;
+        }
+        // As the clock read where the file was written: a spreadsheet's
+        // dates have no zone.
+        const QDateTime local = time.toOffsetFromUtc(time.offsetFromUtc());
+        const QDate d = local.date();
+        const QTime t = local.time();
+        lxw_datetime value{d.year(), d.month(), d.day(), t.hour(), t.minute(), double(t.second())};
+        worksheet_write_datetime(sheet_, row_, col_++, &value, format);
+    }
     void Figure(TFigure value, lxw_format* format)
     {
         if (value)
@@ -43,12 +74,24 @@ public:
         else
             ++col_;
     }
+    // Spelled out and wrapped: a heading row of two lines has room for
+    // the figures' full names.
     void Header(std::initializer_list<const char*> names, lxw_format* format)
     {
+        worksheet_set_row(sheet_, row_, 30, nullptr);
         for (const char* name : names)
             Text(QString::fromUtf8(name), format);
         NextRow();
-        worksheet_freeze_panes(sheet_, 1, 0);
+        Heading(1, 0);
+    }
+    // The first `rows` rows and `cols` columns stay in sight and are printed
+    // on every page.
+    void Heading(lxw_row_t rows, lxw_col_t cols)
+    {
+        worksheet_freeze_panes(sheet_, rows, cols);
+        worksheet_repeat_rows(sheet_, 0, rows - 1);
+        if (cols)
+            worksheet_repeat_columns(sheet_, 0, cols - 1);
     }
     void NextRow()
     {
@@ -59,7 +102,6 @@ public:
     {
         worksheet_set_column(sheet_, first, last, width, nullptr);
     }
-    lxw_worksheet* Raw() { return sheet_; }
 
 private:
     lxw_worksheet* sheet_;
@@ -138,6 +180,8 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     lxw_format* head = workbook_add_format(book);
     format_set_bold(head);
     format_set_bg_color(head, 0xE8E8E8);
+    format_set_text_wrap(head);
+    format_set_align(head, LXW_ALIGN_VERTICAL_TOP);
     lxw_format* figure = workbook_add_format(book);
     format_set_num_format(figure, "0.00");
     lxw_format* right = workbook_add_format(book);
@@ -150,23 +194,90 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
     format_set_bg_color(skipped, 0xF2F2F2);
     format_set_font_color(skipped, 0x808080);
 
+    lxw_format* time = workbook_add_format(book);
+    format_set_num_format(time, "dd.mm.yyyy hh:mm");
+    lxw_format* flagged = workbook_add_format(book);
+    format_set_italic(flagged);
+    format_set_bg_color(flagged, 0xFFF2CC);
+
     QSet<QString> taken;
+    // The class's sheet first: what a journal is opened for.
+    {
+        TSheet sheet(book, SheetName(QStringLiteral("Сводная"), taken), path);
+        if (journal.Tests.size() > 6)
+            sheet.Landscape();
+        sheet.Width(0, 0, 28);
+        sheet.Width(1, lxw_col_t(journal.Tests.size() + 1), 12);
+        sheet.Text(QStringLiteral("Ученик"), head);
+        for (const TTestResult& t : journal.Tests)
+            sheet.Text(t.Name, head);
+        sheet.Text(QStringLiteral("Средний балл"), head);
+        sheet.NextRow();
+        sheet.Heading(1, 1);
+        for (std::size_t k = 0; k < journal.Students.size(); ++k) {
+            sheet.Text(journal.Students[k].Name);
+            for (std::size_t t = 0; t < journal.Tests.size(); ++t) {
+                const TStudentResult* s = ResultOf(journal, k, t);
+                if (!s)
+                    sheet.Text(QString::fromUtf8(JournalMsg::Absent));
+                else
+                    sheet.Grade(s->Grade, s->Attempts.size() > 1 || s->CountedAttempt().Flags ? flagged : nullptr);
+            }
+            sheet.Figure(journal.Students[k].Average, figure);
+            sheet.NextRow();
+        }
+        // Under each test, its grades as a register sums them up.
+        sheet.NextRow();
+        const auto line = [&](const QString& name, auto value) {
+            sheet.Text(name, head);
+            for (const TTestResult& t : journal.Tests)
+                value(t.Grades);
+            sheet.NextRow();
+        };
+        const std::size_t grades = journal.Tests.empty() ? 0 : journal.Tests.front().Grades.Counts.size();
+        for (std::size_t g = 0; g < grades; ++g)
+            line(QStringLiteral("Оценок «%1»").arg(journal.Tests.front().Grades.Counts[g].first), [&](const TGradeSummary& s) {
+                if (g < s.Counts.size())
+                    sheet.Number(s.Counts[g].second);
+                else
+                    sheet.Text({});
+            });
+        line(QStringLiteral("Успеваемость, %"), [&](const TGradeSummary& s) { sheet.Figure(s.Pass, figure); });
+        line(QStringLiteral("Качество, %"), [&](const TGradeSummary& s) { sheet.Figure(s.Quality, figure); });
+        line(QStringLiteral("Средний балл"), [&](const TGradeSummary& s) { sheet.Figure(s.Average, figure); });
+        sheet.NextRow();
+        sheet.Text(QStringLiteral("Курсивом на жёлтом — оценки, у которых было несколько попыток или есть замечания: "
+                                  "см. лист «Попытки»."), flagged);
+    }
     TSheet tests(book, SheetName(QStringLiteral("Тесты"), taken), path);
     TSheet students(book, SheetName(QStringLiteral("Ученики"), taken), path);
+    TSheet attempts(book, SheetName(QStringLiteral("Попытки"), taken), path);
     TSheet questions(book, SheetName(QStringLiteral("Вопросы"), taken), path);
     TSheet options_(book, SheetName(QStringLiteral("Варианты"), taken), path);
 
+    tests.Landscape();
     tests.Width(0, 0, 20);
-    tests.Width(1, 9, 12);
-    tests.Header({"Тест", "Попыток", "Средний, %", "Медиана, %", "СО, %", "Асимметрия", "Эксцесс", "Альфа",
-                     "Доля ошибки, %", "Стандартная ошибка, %"}, head);
+    tests.Width(1, 9, 14);
+    tests.Header({"Тест", "Попыток", "Средний результат теста, %", "Медиана, %", "Стандартное отклонение, %",
+                     "Асимметрия", "Эксцесс", "Надёжность (альфа Кронбаха)", "Доля ошибки, %", "Стандартная ошибка, %"}, head);
+    students.Landscape();
     students.Width(0, 1, 20);
     students.Width(6, 6, 50);
     students.Header({"Тест", "Ученик", "Верно", "Вопросов", "Процент", "Оценка", "Файл"}, head);
+    attempts.Landscape();
+    attempts.Width(0, 1, 20);
+    attempts.Width(4, 5, 16);
+    attempts.Width(11, 11, 40);
+    attempts.Width(12, 12, 40);
+    attempts.Header({"Тест", "Ученик", "Попытка", "Засчитана", "Написана", "Собрана", "Верно", "Ответов", "Вопросов",
+                        "Процент", "Оценка", "Замечания", "Файл"}, head);
+    questions.Landscape();
     questions.Width(2, 2, 50);
+    questions.Width(4, 8, 14);
     questions.Width(9, 9, 30);
-    questions.Header({"Тест", "№", "Вопрос", "Ответов", "Лёгкость", "СО", "Индекс дискр.", "Эффект. дискр.",
-                         "Пропустили", "Замечания"}, head);
+    questions.Header({"Тест", "№", "Вопрос", "Ответов", "Лёгкость, %", "Стандартное отклонение",
+                         "Индекс дискриминации", "Эффективность дискриминации", "Без ответа", "Замечания"}, head);
+    options_.Landscape();
     options_.Width(2, 3, 40);
     options_.Header({"Тест", "№", "Вопрос", "Вариант", "Правильный", "Выбрали"}, head);
 
@@ -184,21 +295,33 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
             students.Number(s.Right);
             students.Number(s.Questions);
             students.Number(s.Percent, figure);
-            bool numeric = false;
-            const double grade = s.Grade.toDouble(&numeric);
-            if (numeric)
-                students.Number(grade);
-            else
-                students.Text(s.Grade);
+            students.Grade(s.Grade);
             students.Text(FromNativePath(s.Path));
             students.NextRow();
+            for (std::size_t k = 0; k < s.Attempts.size(); ++k) {
+                const TAttemptResult& a = s.Attempts[k];
+                attempts.Text(t.Name);
+                attempts.Text(s.Name);
+                attempts.Number(double(k + 1));
+                attempts.Text(k == s.Counted ? QStringLiteral("да") : QStringLiteral("нет"));
+                attempts.Time(a.Written, time);
+                attempts.Time(a.Collected, time);
+                attempts.Number(a.Right);
+                attempts.Number(a.Answered);
+                attempts.Number(a.Questions);
+                attempts.Number(a.Percent, figure);
+                attempts.Grade(a.Grade);
+                attempts.Text(AttemptNotes(a).join(QStringLiteral("; ")));
+                attempts.Text(FromNativePath(a.Path));
+                attempts.NextRow();
+            }
         }
 
         for (std::size_t i = 0; i < t.Items.size(); ++i) {
             const TQuestionResult& q = t.Items[i];
             const QString wording = FromAnsi(q.Text);
             questions.Text(t.Name);
-            questions.Number(double(i + 1));
+            questions.Number(ItemNumber(t, i));
             questions.Text(wording);
             questions.Number(double(t.Marks.Students));
             questions.Figure(q.Figures.Facility, figure);
@@ -214,7 +337,7 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
             questions.NextRow();
             for (const TOptionTally& o : q.Options) {
                 options_.Text(t.Name);
-                options_.Number(double(i + 1));
+                options_.Number(ItemNumber(t, i));
                 options_.Text(wording);
                 options_.Text(FromAnsi(o.Text));
                 options_.Text(o.Right ? QStringLiteral("да") : QStringLiteral("нет"));
@@ -230,17 +353,18 @@ void WriteXlsx(const TJournal& journal, QFileDevice& file, const std::string& pa
         if (t.Items.empty())
             continue;
         TSheet answers(book, SheetName(QStringLiteral("Ответы ") + t.Name, taken), path);
+        answers.Landscape();
         answers.Width(0, 0, 24);
         answers.Text(QStringLiteral("Ученик"), head);
         for (std::size_t i = 0; i < t.Items.size(); ++i)
-            answers.Number(double(i + 1), head);
+            answers.Number(ItemNumber(t, i), head);
         answers.Text(QStringLiteral("Верно"), head);
         answers.NextRow();
         answers.Text(QStringLiteral("Вопрос"), head);
         for (const TQuestionResult& q : t.Items)
             answers.Text(FromAnsi(q.Text), head);
         answers.NextRow();
-        worksheet_freeze_panes(answers.Raw(), 2, 1);
+        answers.Heading(2, 1);
         for (const TStudentResult& s : t.Students) {
             if (s.Row < 0)
                 continue;

@@ -45,6 +45,12 @@ if command -v clang++ >/dev/null; then
         "$root/build-fuzz/fuzz/fuzz_$format" -max_total_time=20 -print_final_stats=1 -print_funcs=0 "$corpus"
         rm -rf "$corpus"
     done
+    echo "== Fuzzing the class list reader for 15 s"
+    cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_classlist
+    corpus=$(mktemp -d)
+    cp "$root"/fuzz/corpus-classlist/* "$corpus"/
+    "$root/build-fuzz/fuzz/fuzz_classlist" -max_total_time=15 -print_final_stats=1 -print_funcs=0 "$corpus"
+    rm -rf "$corpus"
 fi
 
 echo "== Release build"

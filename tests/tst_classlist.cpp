@@ -22,6 +22,7 @@ TEST(ClassList, WhatIsNoListIsRefused)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"\n  \n", "list.txt: в списке класса нет ни одного имени"},
         {"Иванов\nПетров\x01\n", "list.txt: это не список класса: управляющий символ в строке 2"},
+        {Cp("Иванов\n") + "\x98\xE0\n", "list.txt: это не список класса: управляющий символ в строке 2"},
         {std::string(201, 'x'), "list.txt: это не список класса: строка 1 длиннее 200 знаков"},
     };
     for (const auto& [bytes, message] : cases) {

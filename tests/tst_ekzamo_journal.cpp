@@ -83,9 +83,9 @@ TEST_F(JournalTool, CsvFilesExactly)
         "алгебра,Иванов,1,2,50.00,3," + folder + "/Иванов.out\r\n"
         "алгебра,Петров,1,2,50.00,3," + folder + "/Петров.out\r\n");
     EXPECT_EQ(ReadBytes(tmp.Path("csv/questions.csv")),
-        "test,question,attempts,facility,sd,discrimination,efficiency,flags\r\n"
-        "алгебра,\"Сколько, \"\"ровно\"\"?\",2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious\r\n"
-        "алгебра,'=1+1,2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious\r\n");
+        "test,question,attempts,facility,sd,discrimination,efficiency,flags,number\r\n"
+        "алгебра,\"Сколько, \"\"ровно\"\"?\",2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious,\r\n"
+        "алгебра,'=1+1,2,50.00,70.71,-100.00,-100.00,negative_discrimination dubious,\r\n");
     EXPECT_EQ(ReadBytes(tmp.Path("csv/options.csv")),
         "test,question,option,right,chosen\r\n"
         "алгебра,\"Сколько, \"\"ровно\"\"?\",1,0,1\r\n"
@@ -274,10 +274,10 @@ TEST_F(JournalTool, CsvTextsThatWouldBeFormulasAreDefused)
     EXPECT_EQ(ReadBytes(tmp.Path("csv/students.csv")),
         "test,student,right,questions,percent,grade,file\r\n'-тест,'=Иванов,7,7,100.00,5,'-тест/=Иванов.out\r\n");
     EXPECT_EQ(ReadBytes(tmp.Path("csv/questions.csv")),
-        "test,question,attempts,facility,sd,discrimination,efficiency,flags\r\n"
-        "'-тест,'=A1,1,100.00,,,,easy\r\n'-тест,'+A1,1,100.00,,,,easy\r\n'-тест,'-A1,1,100.00,,,,easy\r\n"
-        "'-тест,'@A1,1,100.00,,,,easy\r\n'-тест,'\tA1,1,100.00,,,,easy\r\n'-тест,\"'\rA1\",1,100.00,,,,easy\r\n"
-        "'-тест,A=1,1,100.00,,,,easy\r\n");
+        "test,question,attempts,facility,sd,discrimination,efficiency,flags,number\r\n"
+        "'-тест,'=A1,1,100.00,,,,easy,\r\n'-тест,'+A1,1,100.00,,,,easy,\r\n'-тест,'-A1,1,100.00,,,,easy,\r\n"
+        "'-тест,'@A1,1,100.00,,,,easy,\r\n'-тест,'\tA1,1,100.00,,,,easy,\r\n'-тест,\"'\rA1\",1,100.00,,,,easy,\r\n"
+        "'-тест,A=1,1,100.00,,,,easy,\r\n");
 }
 
 // A file whose name holds a line break is named on one line.

@@ -568,3 +568,16 @@ TEST_F(JournalFiles, TheClassListTellsAFolderPerTestFromAFolderPerStudent)
     for (const TFoundFile& f : scan.Files)
         EXPECT_TRUE(f.Student == "Иванов" || f.Student == "Петров") << f.Path;
 }
+
+// The program writes its results beside the test it was given: a lone
+// student's folder is known by it, though no name repeats.
+TEST_F(JournalFiles, TheTestFileBesideTheResultsMarksAStudentsFolder)
+{
+    Put("9А/Иванов/алгебра.out", Results(TwoRight));
+    Put("9А/Иванов/алгебра.txt", "");
+    Put("9А/Иванов/геометрия.out", Results(TwoRight));
+    const TFolderScan scan = ScanFolders({tmp.Path("9А")});
+    ASSERT_EQ(scan.Files.size(), 2u);
+    for (const TFoundFile& f : scan.Files)
+        EXPECT_EQ(f.Student, "Иванов") << f.Path;
+}
