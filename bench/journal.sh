@@ -23,6 +23,7 @@
 # Sizes, for a quick run: EKZAMO_JOURNAL_BENCH_FILES (10000, the 50-question
 # set), EKZAMO_JOURNAL_BENCH_CLASSES, _STUDENTS, _TESTS (40, 25, 100), and
 # EKZAMO_JOURNAL_BENCH_PARTS (files database postgresql: what is run).
+# EKZAMO_JOURNAL=path/to/ekzamo-journal measures another build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-5}
@@ -35,8 +36,9 @@ parts=" ${EKZAMO_JOURNAL_BENCH_PARTS:-files database postgresql} "
 pgbin=/usr/lib/postgresql/15/bin
 build=$root/build-bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DEKZAMO_BENCH=ON -DEKZAMO_FUZZ=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target ekzamo-journal simulate_class bench_xlsx_matrix >/dev/null
-journal=$build/journal/ekzamo-journal
+journal=${EKZAMO_JOURNAL:-}
+cmake --build "$build" -j"$(nproc)" --target $([ -n "$journal" ] || echo ekzamo-journal) simulate_class bench_xlsx_matrix >/dev/null
+journal=${journal:-$build/journal/ekzamo-journal}
 
 # A test of N questions of five options, wordings of a typical length;
 # TOPIC, when given, begins each wording.
