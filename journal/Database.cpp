@@ -4,7 +4,6 @@
 #include "engine/Files.h"
 #include "engine/ResultsFile.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +17,7 @@
 #include <QUrlQuery>
 #include <QVariant>
 #include <atomic>
+#include <openssl/evp.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -81,6 +81,16 @@ std::string StdBytes(const QVariant& v)
 QDateTime Time(const QVariant& ms)
 {
     return ms.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(ms.toLongLong());
+}
+
+// OpenSSL's, as Qt's own SHA-256 took half the time of a first collection.
+QByteArray Sha256(const std::string& bytes)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned length = 0;
+    if (!EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr))
+        throw std::bad_alloc();
+    return QByteArray(reinterpret_cast<const char*>(digest), qsizetype(length)).toHex();
 }
 
 struct TStored {
@@ -235,9 +245,7 @@ public:
                 warnings.push_back({f.Path, 0, e.what()});
                 continue;
             }
-            const QByteArray sha =
-                QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256)
-                    .toHex();
+            const QByteArray sha = Sha256(bytes);
             const QVariantList stamp = {qint64(f.Stamp.Size), qint64(f.Stamp.ModifiedNs), qint64(f.Stamp.ChangedNs),
                 qint64(f.Stamp.Id.Device), qint64(f.Stamp.Id.Inode)};
             // Each file is one statement, so one transaction: a killed journal

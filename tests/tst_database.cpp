@@ -18,18 +18,21 @@
 #include <filesystem>
 #include <functional>
 #include <sys/mount.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 // A whole results file of one question; `right` picks the answer given.
-std::string Results(bool right)
+std::string Results(bool right, const std::string& wording = "2+2?")
 {
     const std::string given = right ? "1" : "2";
     return Cp("Вы ответили правильно на ") + (right ? "1" : "0") + Cp(" вопрос(-а/-ов) из 1\r\n")
-        + std::string(63, '=') + "\r\n" + Cp("Вопрос:\r\nСколько будет 2+2?\r\nВарианты ответов:\r\n")
-        + "1. 4\r\n2. 5\r\n" + Cp("Ваш ответ: ") + given + "\r\n" + Cp("Правильный ответ: 1\r\n");
+        + std::string(63, '=') + "\r\n" + Cp("Вопрос:\r\nСколько будет ") + wording
+        + Cp("\r\nВарианты ответов:\r\n") + "1. 4\r\n2. 5\r\n" + Cp("Ваш ответ: ") + given + "\r\n"
+        + Cp("Правильный ответ: 1\r\n");
 }
 
 TFileStamp StampOf(const std::string& path)
@@ -203,6 +206,84 @@ TEST(DatabaseServer, DownIsRefusedNamingTheDatabase)
     const std::string where = "postgresql://nobody@/journal?host=/nonexistent-ekzamo-socket";
     EXPECT_EQ(RefusalOf(where).substr(0, Shown(DatabaseMsg::ServerRefused, where).size()),
         Shown(DatabaseMsg::ServerRefused, where));
+}
+
+TEST_F(DatabaseFile, AFullDiskStopsAtTheFileThatDidNotFitAndKeepsTheRest)
+{
+    const std::string disk = tmp.Path("disk");
+    std::filesystem::create_directory(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "mount is not permitted here: no small disk to fill";
+    const std::string where = disk + "/journal.sqlite";
+    std::vector<TFoundFile> files;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".out";
+        const std::string native = tmp.Write(name, Results(true, std::to_string(i) + std::string(60000, 'x')));
+        files.push_back({QStringLiteral("s%1").arg(i), QStringLiteral("inf"), name, native, StampOf(native)});
+    }
+    std::string message;
+    std::vector<TWarning> warnings;
+    try {
+        TDatabase::Open(where)->Collect(QStringLiteral("9А"), files, warnings);
+    } catch (const EError& e) {
+        message = e.what();
+    }
+    std::size_t failed = 0;
+    while (failed < files.size() && message.find("«" + files[failed].Path + "»") == std::string::npos)
+        ++failed;
+    EXPECT_EQ(message, Format(DatabaseMsg::DiskFull, where, failed < files.size() ? files[failed].Path : "?"));
+    const std::vector<TAttemptFile> kept = TDatabase::Open(where)->Attempts(QStringLiteral("9А"));
+    EXPECT_GT(kept.size(), 0u);
+    EXPECT_EQ(kept.size(), failed);
+    for (const TAttemptFile& a : kept)
+        EXPECT_TRUE(a.Content == ReadBytes(tmp.Path(a.Path))) << a.Path;
+    umount(disk.c_str());
+}
+
+TEST_F(DatabaseFile, AJournalKilledWhileCollectingLeavesWholeFilesAndTheNextRunTheRest)
+{
+    std::vector<TFoundFile> files;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".out";
+        const std::string native = tmp.Write(name, Results(i % 2, std::to_string(i) + std::string(3000, 'x')));
+        files.push_back({QStringLiteral("s%1").arg(i), QStringLiteral("inf"), name, native, StampOf(native)});
+    }
+    TDatabase::Open(file);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::vector<TWarning> warnings;
+        TDatabase::Open(file)->Collect(QStringLiteral("9А"), files, warnings);
+        _exit(0);
+    }
+    // Killed once some hundred files are in the log, well before the end.
+    const std::string wal = file + "-wal";
+    struct stat st {};
+    for (int i = 0; i < 5000 && (stat(wal.c_str(), &st) != 0 || st.st_size < 400000); ++i)
+        usleep(1000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the collection ended before it was killed";
+
+    {
+        QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        check.setDatabaseName(QString::fromStdString(file));
+        ASSERT_TRUE(check.open());
+        QSqlQuery q(check);
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA integrity_check")) && q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("ok"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    const auto db = TDatabase::Open(file);
+    const std::vector<TAttemptFile> kept = db->Attempts(QStringLiteral("9А"));
+    EXPECT_GT(kept.size(), 0u);
+    EXPECT_LT(kept.size(), files.size());
+    for (const TAttemptFile& a : kept)
+        EXPECT_TRUE(a.Content == ReadBytes(tmp.Path(a.Path))) << a.Path;
+    std::vector<TWarning> warnings;
+    EXPECT_EQ(db->Collect(QStringLiteral("9А"), files, warnings), files.size() - kept.size());
+    EXPECT_EQ(db->Attempts(QStringLiteral("9А")).size(), files.size());
 }
 
 // ---- Collecting, on either engine.
