@@ -9,6 +9,27 @@
 #include <string>
 #include <vector>
 
+// Why the journal's database cannot be used, UTF-8; the first "%s" is always
+// the database as given.
+namespace DatabaseMsg {
+inline constexpr const char* NoDriver = "база журнала «%s»: нет драйвера Qt SQL %s (пакет %s)";
+inline constexpr const char* NoFolder = "база журнала «%s»: папка не создана";
+inline constexpr const char* CannotOpen = "база журнала «%s» не открыта: %s";
+inline constexpr const char* Locked =
+    "база журнала «%s» занята другой программой (ждали %d с): закройте её и повторите";
+inline constexpr const char* ReadOnly = "база журнала «%s» доступна только для чтения: журнал не может в неё записать";
+inline constexpr const char* NotDatabase = "«%s» — не база SQLite или она повреждена: %s";
+inline constexpr const char* OtherProgram = "«%s» — база другой программы, а не журнала: журнал её не изменит";
+inline constexpr const char* Newer =
+    "база журнала «%s» записана более новой версией ekzamo-journal (схема %d, эта версия знает схемы до %d): "
+    "обновите программу";
+inline constexpr const char* ServerRefused = "сервер PostgreSQL не открыл базу журнала «%s»: %s";
+inline constexpr const char* DiskFull =
+    "база журнала «%s»: не хватило места на диске, файл «%s» не сохранён; сохранённое раньше цело";
+inline constexpr const char* FileFailed = "база журнала «%s»: файл «%s» не сохранён: %s";
+inline constexpr const char* Failed = "база журнала «%s»: %s";
+}
+
 // The journal's record: every results file collected, with its class,
 // student and test, kept in SQLite or PostgreSQL through Qt SQL. Every
 // failure raises EError with the message to print (exit status 2).

@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
 ekzamo_install clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream \
     xvfb xauth openbox xdotool x11-utils at-spi2-core python3-gi gir1.2-atspi-2.0 dbus dbus-x11 \
-    chromium python3-openpyxl poppler-utils imagemagick \
+    chromium python3-openpyxl poppler-utils imagemagick postgresql \
     qt6-wayland sway wtype util-linux \
     x11-xkb-utils fonts-urw-base35
 jobs=$(nproc)
