@@ -32,13 +32,15 @@ TJournalArgs ParseArgs(int argc, char* argv[])
     const QCommandLineOption db(QStringLiteral("db"), {}, QStringLiteral("database"));
     const QCommandLineOption exportGrades(QStringLiteral("export-grades"), {}, QStringLiteral("file"));
     const QCommandLineOption test(QStringLiteral("test"), {}, QStringLiteral("name"));
+    const QCommandLineOption collectOnly(QStringLiteral("collect-only"));
     QCommandLineParser parser;
     const QStringList arguments = CommandLineArguments(argc, argv);
-    ParseCommandLine(parser, {help, html, xlsx, csv, scale, key, attempt, teacher, className, classList, db, exportGrades, test},
+    ParseCommandLine(parser, {help, html, xlsx, csv, scale, key, attempt, teacher, className, classList, db, exportGrades, test, collectOnly},
         arguments, JournalMsg::UnknownOption, JournalMsg::NoValue);
 
     TJournalArgs args;
     args.Help = parser.isSet(help);
+    args.CollectOnly = parser.isSet(collectOnly);
     for (const QString& path : parser.positionalArguments())
         args.Paths.push_back(ArgumentBytes(path));
     // The last value given counts; an empty one, as in "--html=", is refused.
@@ -134,7 +136,35 @@ QString TestOfKey(const std::string& path)
     return FromNativePath(std::filesystem::path(path).stem().string());
 }
 
+std::string KeyBytes(const std::string& path)
+{
+    try {
+        return ReadWholeFile(path);
+    } catch (const EInOutError& e) {
+        throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
+    } catch (const EError& e) {
+        throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.what()));
+    }
+}
+
 } // namespace
+
+std::vector<TWarning> CollectOnly(const TJournalArgs& args)
+{
+    const std::vector<QString> list = args.ClassList ? ReadClassList(*args.ClassList) : std::vector<QString>();
+    TFolderScan scan = ScanFolders(args.Paths, list);
+    const QString cls = args.Class.isEmpty() ? scan.Class : args.Class;
+    if (cls.isEmpty())
+        throw EError(JournalMsg::NoClass);
+    const std::unique_ptr<TDatabase> db = TDatabase::Open(args.Db.value_or(""));
+    if (args.ClassList)
+        db->SetClassList(cls, list);
+    for (const std::string& path : args.Keys)
+        db->SetKey(cls, TestOfKey(path), path, KeyBytes(path));
+    const std::size_t stored = db->Collect(cls, scan.Files, scan.Warnings);
+    std::cout << Format(JournalMsg::Collected, std::to_string(stored), std::to_string(scan.Files.size()));
+    return std::move(scan.Warnings);
+}
 
 TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
 {
@@ -149,14 +179,7 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
     // stops the run with nothing changed.
     std::vector<std::pair<TKey, std::string>> given;
     for (const std::string& path : args.Keys) {
-        std::string bytes;
-        try {
-            bytes = ReadWholeFile(path);
-        } catch (const EInOutError& e) {
-            throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
-        } catch (const EError& e) {
-            throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.what()));
-        }
+        const std::string bytes = KeyBytes(path);
         given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), warnings), bytes});
     }
 

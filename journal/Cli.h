@@ -64,6 +64,7 @@ inline constexpr const char* Help =
     "  --db БАЗА         файл SQLite или сервер PostgreSQL: postgresql://user@host/dbname\n"
     "                    (пароль — из ~/.pgpass или PGPASSWORD, журнал его не хранит);\n"
     "                    по умолчанию ~/.local/share/Ekzamo/ekzamo-journal/journal.sqlite\n"
+    "  --collect-only    только собрать файлы в базу, отчётов не писать\n"
     "Без --db, --class и --class-list журнал собирается из одних файлов, в базу ничего\n"
     "не пишется.\n"
     "\n"
@@ -88,6 +89,7 @@ inline constexpr const char* ExportNeedsTest = "ekzamo-journal: для --export-
 inline constexpr const char* NoClass = "ekzamo-journal: не указан класс: --class КЛАСС или папка класса\nПодробнее: ekzamo-journal --help\n";
 inline constexpr const char* NothingStored = "ekzamo-journal: в базе нет результатов класса «%s»\n";
 inline constexpr const char* KeyProblem = "ключ %s: %s";
+inline constexpr const char* Collected = "собрано в базу: %s из %s\n";
 inline constexpr const char* KeyStops = "ключ прочитан не весь: %s";
 inline constexpr const char* NoReportFolder = "не удалось создать папку для отчётов %s";
 }
@@ -106,6 +108,7 @@ struct TJournalArgs {
     std::optional<std::string> Db;
     std::optional<std::string> ExportGrades;
     QString ExportTest;
+    bool CollectOnly = false;
     bool Help = false;
 
     // The journal keeps its database when asked for a class or a database.
@@ -120,6 +123,10 @@ void WriteOutputs(const TJournal& journal, const TScale& scale, const TJournalAr
 
 // 0: every file read, nothing to remark; 1: warnings; 2: nothing usable.
 int ExitStatus(const TJournal& journal);
+
+// Collects the files into the database and reads nothing back; the warnings
+// are returned. Raises EError as JournalFor does.
+std::vector<TWarning> CollectOnly(const TJournalArgs& args);
 
 // The journal the arguments ask for: from the files alone, or collected into
 // the database and read back from it. Raises EError (exit status 2) when the

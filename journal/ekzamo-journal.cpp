@@ -40,6 +40,13 @@ int main(int argc, char* argv[])
     }
 
     try {
+        if (args.CollectOnly) {
+            const std::vector<TWarning> warnings = CollectOnly(args);
+            for (const TWarning& warning : warnings)
+                std::cerr << WarningLine(warning) << '\n';
+            std::cout.flush();
+            return !std::cout ? 2 : warnings.empty() ? 0 : 1;
+        }
         const TJournal journal = JournalFor(args, scale);
         for (const TWarning& warning : journal.Warnings)
             std::cerr << WarningLine(warning) << '\n';

@@ -172,7 +172,26 @@ INSTANTIATE_TEST_SUITE_P(Arguments, JournalRefuses, ::testing::Values(
     BadRun{"UnwritableSpreadsheet", {"--xlsx", "no/such/folder/j.xlsx", "алгебра"},
         "ekzamo-journal: не удалось записать no/such/folder/j.xlsx: папки «no/such/folder» нет\n"},
     BadRun{"CsvFolderIsAFile", {"--csv", "алгебра/Иванов.out", "алгебра"},
-        "ekzamo-journal: не удалось записать алгебра/Иванов.out: это не папка\n"}));
+        "ekzamo-journal: не удалось записать алгебра/Иванов.out: это не папка\n"},
+    BadRun{"UnknownAttempt", {"--attempt", "worst", "алгебра"}, "ekzamo-journal: --attempt worst: ожидается first, last или best\n"},
+    BadRun{"ExportWithoutTest", {"--export-grades", "g.csv", "алгебра"}, "ekzamo-journal: для --export-grades нужен --test ТЕСТ\n"},
+    BadRun{"MissingKey", {"--key", "nokey.txt", "алгебра"}, "ekzamo-journal: ключ nokey.txt: нет такого файла или папки\n"},
+    BadRun{"NothingStored", {"--db", "j.sqlite", "--class", "9Я"}, "ekzamo-journal: в базе нет результатов класса «9Я»\n"}));
+
+// Collected alone, the class's files go into the database and no report is
+// written; the report is then made from the database, the files gone.
+TEST_F(JournalTool, CollectedOnceThenReportedFromTheDatabaseAlone)
+{
+    MakeClass();
+    const Outcome collect = Journal({"--db", "j.sqlite", "--collect-only", "алгебра"}, tmp.Path(""));
+    ASSERT_EQ(collect.status, 0) << collect.err;
+    EXPECT_EQ(collect.out, "собрано в базу: 2 из 2\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp.Path("journal.html")));
+    std::filesystem::rename(tmp.Path("алгебра"), tmp.Path("gone"));
+    const Outcome report = Journal({"--db", "j.sqlite", "--class", "алгебра", "--csv", "csv"}, tmp.Path(""));
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(ReadBytes(tmp.Path("csv/summary.csv")), "class,student,алгебра,average\r\nалгебра,Иванов,3,3.00\r\nалгебра,Петров,3,3.00\r\n");
+}
 
 // What is read is never written, by whatever name or link it is reached,
 // and a name that is a link or a pipe is not written through.
