@@ -132,7 +132,7 @@ run_collect() {
     out=$(mktemp -d)
     find "$dir" -name '*.out' -type f -print0 | sort -z >"$out/list"
     local cat=(sh -c 'find "$1" -name "*.out" -type f -print0 | xargs -0 cat' sh "$dir")
-    local collect=("$journal" --db "$out/new.sqlite" --class bench --html "$out/c.html" "$dir")
+    local collect=("$journal" --db "$out/new.sqlite" --class bench --collect-only "$dir")
     local warm=(xargs -0 -a "$out/list" cat)
     fresh() {
         rm -f "$out"/new.sqlite*
@@ -152,7 +152,7 @@ run_collect() {
     done
     local c
     c=$(wall cat)
-    echo "$name collected into SQLite ($(tr -cd '\0' <"$out/list" | wc -c) files, with the HTML report, which every run writes):"
+    echo "$name collected into SQLite ($(tr -cd '\0' <"$out/list" | wc -c) files, collection alone, --collect-only):"
     printf '  cat                        %8.1f ms\n' "$(echo "$c" | awk '{ print $1 / 1000 }')"
     line "  into a new database       " fresh "$c"
     line "  again, nothing new        " again "$c"
