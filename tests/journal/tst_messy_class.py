@@ -96,7 +96,9 @@ def moment(text):
 
 
 def run_journal(work, csv_dir, keys):
-    args = [journal, "--db", os.path.join(work, "journal.sqlite"), "--class", "9Б",
+    # The same checks on a PostgreSQL server when one is given.
+    db = os.environ.get("EKZAMO_TEST_PG") or os.path.join(work, "journal.sqlite")
+    args = [journal, "--db", db, "--class", "9Б",
             "--class-list", os.path.join(work, "data", "9Б.txt"), "--html", os.path.join(work, "j.html"),
             "--csv", csv_dir]
     for t in TESTS:
