@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include <future>
 #include <iostream>
@@ -138,13 +139,17 @@ QString TestOfKey(const std::string& path)
 
 std::string KeyBytes(const std::string& path)
 {
+    std::string bytes;
     try {
-        return ReadWholeFile(path);
+        bytes = ReadWholeFile(path);
     } catch (const EInOutError& e) {
         throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
     } catch (const EError& e) {
         throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.what()));
     }
+    if (ReadTestContent(bytes).Items.empty())
+        throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), JournalMsg::KeyEmpty));
+    return bytes;
 }
 
 } // namespace
@@ -178,10 +183,13 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
     // The teacher's keys are read before anything is stored: a bad one
     // stops the run with nothing changed.
     std::vector<std::pair<TKey, std::string>> given;
+    std::vector<TWarning> givenWarnings; // said once: of the stored keys when there is a database
     for (const std::string& path : args.Keys) {
         const std::string bytes = KeyBytes(path);
-        given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), warnings), bytes});
+        given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), givenWarnings), bytes});
     }
+    if (!args.Stored())
+        warnings = givenWarnings;
 
     TFolderScan scan = ScanFolders(args.Paths, options.ClassList);
     std::vector<TAttemptFile> attempts;
@@ -216,6 +224,12 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
                 warnings.push_back({path, 0, AsShown(e.what())});
             }
         }
+    std::set<QString> tested;
+    for (const TAttemptFile& a : attempts)
+        tested.insert(TestKey(a.Test));
+    for (const auto& [key, bytes] : given)
+        if (!tested.count(TestKey(key.Test)))
+            warnings.push_back({key.Path, 0, Format(JournalMsg::KeyUnused, key.Test.toStdString())});
     for (auto& [test, key] : keys)
         options.Keys.push_back(std::move(key));
     scan.Warnings.insert(scan.Warnings.end(), warnings.begin(), warnings.end());

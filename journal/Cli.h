@@ -90,6 +90,8 @@ inline constexpr const char* NoClass = "ekzamo-journal: не указан кла
 inline constexpr const char* NothingStored = "ekzamo-journal: в базе нет результатов класса «%s»\n";
 inline constexpr const char* KeyProblem = "ключ %s: %s";
 inline constexpr const char* Collected = "собрано в базу: %s из %s\n";
+inline constexpr const char* KeyEmpty = "в файле нет ни одного вопроса, который прочла бы программа";
+inline constexpr const char* KeyUnused = "ключ ни к чему не подошёл: результатов теста «%s» нет";
 inline constexpr const char* KeyStops = "ключ прочитан не весь: %s";
 inline constexpr const char* NoReportFolder = "не удалось создать папку для отчётов %s";
 }

@@ -152,6 +152,8 @@ public:
             // SQLite would open such a file for reading alone and fail later,
             // on the first write; its folder holds the write-ahead log.
             const QFileInfo info(QString::fromStdString(where));
+            if (!QFileInfo(info.absolutePath()).isDir())
+                throw EError(Format(DatabaseMsg::NoSuchFolder, shown_, info.absolutePath().toStdString()));
             if ((info.exists() && access(where.c_str(), W_OK) != 0)
                 || access(info.absolutePath().toLocal8Bit().constData(), W_OK) != 0)
                 throw EError(Format(DatabaseMsg::ReadOnly, shown_));

@@ -17,6 +17,7 @@ inline constexpr const char* NoFolder = "база журнала «%s»: пап�
 inline constexpr const char* CannotOpen = "база журнала «%s» не открыта: %s";
 inline constexpr const char* Locked =
     "база журнала «%s» занята другой программой (ждали %d с): закройте её и повторите";
+inline constexpr const char* NoSuchFolder = "база журнала «%s» не открыта: папки «%s» нет";
 inline constexpr const char* ReadOnly = "база журнала «%s» доступна только для чтения: журнал не может в неё записать";
 inline constexpr const char* NotDatabase = "«%s» — не база SQLite или она повреждена: %s";
 inline constexpr const char* OtherProgram = "«%s» — база другой программы, а не журнала: журнал её не изменит";
