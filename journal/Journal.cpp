@@ -309,6 +309,16 @@ struct TReference {
     std::vector<std::uint32_t> KeyOptions; // in the key's order
 };
 
+// A file's wordings, whatever the order they were shown in.
+std::vector<std::uint32_t> WordingSet(const TParsed& p)
+{
+    std::vector<std::uint32_t> set;
+    for (const TBlock& b : p.Blocks)
+        set.push_back(b.Wording);
+    std::sort(set.begin(), set.end());
+    return set;
+}
+
 // The questions of the files that agree: the largest group of one set of
 // wordings, numbered in the order they were most often shown, each with the
 // option most often called right.
@@ -320,10 +330,7 @@ std::vector<TReference> AgreedQuestions(const TGathering& g)
     for (const TParsed& p : g.Attempts) {
         if (p.Blocks.empty())
             continue;
-        std::vector<std::uint32_t> set;
-        for (const TBlock& b : p.Blocks)
-            set.push_back(b.Wording);
-        std::sort(set.begin(), set.end());
+        std::vector<std::uint32_t> set = WordingSet(p);
         const std::size_t count = ++sets[set];
         if (count > bestCount) {
             bestCount = count;
@@ -336,11 +343,7 @@ std::vector<TReference> AgreedQuestions(const TGathering& g)
     for (const TParsed& p : g.Attempts) {
         if (p.Blocks.empty())
             continue;
-        std::vector<std::uint32_t> set;
-        for (const TBlock& b : p.Blocks)
-            set.push_back(b.Wording);
-        std::sort(set.begin(), set.end());
-        const bool agrees = set == best;
+        const bool agrees = WordingSet(p) == best;
         for (std::size_t k = 0; k < p.Blocks.size(); ++k) {
             if (agrees)
                 ++places[p.Blocks[k].Wording][k];
