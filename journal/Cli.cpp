@@ -152,21 +152,55 @@ std::string KeyBytes(const std::string& path)
     return bytes;
 }
 
+struct TGivenKey {
+    TKey Key;
+    std::string Bytes;
+};
+
+// The teacher's keys, read before anything is stored: a bad one stops the
+// run with nothing changed.
+std::vector<TGivenKey> GivenKeys(const TJournalArgs& args, std::vector<TWarning>& warnings)
+{
+    std::vector<TGivenKey> given;
+    for (const std::string& path : args.Keys) {
+        std::string bytes = KeyBytes(path);
+        given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), warnings), std::move(bytes)});
+    }
+    return given;
+}
+
+QString StoredClass(const TJournalArgs& args, const TFolderScan& scan)
+{
+    const QString cls = args.Class.isEmpty() ? scan.Class : args.Class;
+    if (cls.isEmpty())
+        throw EError(JournalMsg::NoClass);
+    return cls;
+}
+
+// Opens the database and stores what the run brings: the class list and the
+// keys given, then the files found. `stored`: how many files were new.
+std::unique_ptr<TDatabase> Store(const TJournalArgs& args, const QString& cls, const std::vector<QString>& list,
+    const std::vector<TGivenKey>& given, TFolderScan& scan, std::size_t& stored)
+{
+    std::unique_ptr<TDatabase> db = TDatabase::Open(args.Db.value_or(""));
+    if (args.ClassList)
+        db->SetClassList(cls, list);
+    for (const TGivenKey& g : given)
+        db->SetKey(cls, g.Key.Test, g.Key.Path, g.Bytes);
+    stored = db->Collect(cls, scan.Files, scan.Warnings);
+    return db;
+}
+
 } // namespace
 
 std::vector<TWarning> CollectOnly(const TJournalArgs& args)
 {
     const std::vector<QString> list = args.ClassList ? ReadClassList(*args.ClassList) : std::vector<QString>();
+    std::vector<TWarning> keyWarnings; // said when the keys are read back for a report
+    const std::vector<TGivenKey> given = GivenKeys(args, keyWarnings);
     TFolderScan scan = ScanFolders(args.Paths, list);
-    const QString cls = args.Class.isEmpty() ? scan.Class : args.Class;
-    if (cls.isEmpty())
-        throw EError(JournalMsg::NoClass);
-    const std::unique_ptr<TDatabase> db = TDatabase::Open(args.Db.value_or(""));
-    if (args.ClassList)
-        db->SetClassList(cls, list);
-    for (const std::string& path : args.Keys)
-        db->SetKey(cls, TestOfKey(path), path, KeyBytes(path));
-    const std::size_t stored = db->Collect(cls, scan.Files, scan.Warnings);
+    std::size_t stored = 0;
+    Store(args, StoredClass(args, scan), list, given, scan, stored);
     std::cout << Format(JournalMsg::Collected, std::to_string(stored), std::to_string(scan.Files.size()));
     return std::move(scan.Warnings);
 }
@@ -180,14 +214,8 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
     std::vector<TWarning> warnings;
     if (args.ClassList)
         options.ClassList = ReadClassList(*args.ClassList);
-    // The teacher's keys are read before anything is stored: a bad one
-    // stops the run with nothing changed.
-    std::vector<std::pair<TKey, std::string>> given;
     std::vector<TWarning> givenWarnings; // said once: of the stored keys when there is a database
-    for (const std::string& path : args.Keys) {
-        const std::string bytes = KeyBytes(path);
-        given.push_back({KeyFrom(TestOfKey(path), path, ReadTestContent(bytes), givenWarnings), bytes});
-    }
+    std::vector<TGivenKey> given = GivenKeys(args, givenWarnings);
     if (!args.Stored())
         warnings = givenWarnings;
 
@@ -195,25 +223,19 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
     std::vector<TAttemptFile> attempts;
     std::map<QString, TKey> keys; // by the test's key
     if (args.Stored()) {
-        options.Class = args.Class.isEmpty() ? scan.Class : args.Class;
-        if (options.Class.isEmpty())
-            throw EError(JournalMsg::NoClass);
-        const std::unique_ptr<TDatabase> db = TDatabase::Open(args.Db.value_or(""));
-        if (args.ClassList)
-            db->SetClassList(options.Class, options.ClassList);
-        else
+        options.Class = StoredClass(args, scan);
+        std::size_t stored = 0;
+        const std::unique_ptr<TDatabase> db = Store(args, options.Class, options.ClassList, given, scan, stored);
+        if (!args.ClassList)
             options.ClassList = db->ClassList(options.Class);
-        for (const auto& [key, bytes] : given)
-            db->SetKey(options.Class, key.Test, key.Path, bytes);
-        db->Collect(options.Class, scan.Files, scan.Warnings);
         attempts = db->Attempts(options.Class);
         for (const TDatabase::TStoredKey& k : db->Keys(options.Class))
             keys[TestKey(k.Test)] = KeyFrom(k.Test, k.Path, ReadTestContent(k.Bytes), warnings);
     } else {
         options.Class = args.Class.isEmpty() ? scan.Class : args.Class;
         attempts = AttemptsOf(scan);
-        for (auto& [key, bytes] : given)
-            keys[TestKey(key.Test)] = key;
+        for (const TGivenKey& g : given)
+            keys[TestKey(g.Key.Test)] = g.Key;
     }
     // A test file found beside the results, where none is given or stored.
     for (const auto& [test, path] : scan.Keys)
@@ -227,9 +249,9 @@ TJournal JournalFor(const TJournalArgs& args, const TScale& scale)
     std::set<QString> tested;
     for (const TAttemptFile& a : attempts)
         tested.insert(TestKey(a.Test));
-    for (const auto& [key, bytes] : given)
-        if (!tested.count(TestKey(key.Test)))
-            warnings.push_back({key.Path, 0, Format(JournalMsg::KeyUnused, key.Test.toStdString())});
+    for (const TGivenKey& g : given)
+        if (!tested.count(TestKey(g.Key.Test)))
+            warnings.push_back({g.Key.Path, 0, Format(JournalMsg::KeyUnused, g.Key.Test.toStdString())});
     for (auto& [test, key] : keys)
         options.Keys.push_back(std::move(key));
     scan.Warnings.insert(scan.Warnings.end(), warnings.begin(), warnings.end());

@@ -81,22 +81,24 @@ QString Text(const std::string& ansi)
     return Text(FromAnsi(ansi));
 }
 
-QString Flags(unsigned flags)
+// The keywords of the bits set, space separated.
+QString Keywords(unsigned flags, unsigned count, const char* (*keyword)(unsigned))
 {
     QStringList words;
-    for (unsigned bit = 1; bit < (1u << FlagCount); bit <<= 1)
+    for (unsigned bit = 1; bit < (1u << count); bit <<= 1)
         if (flags & bit)
-            words << QString::fromLatin1(FlagKeyword(bit));
+            words << QString::fromLatin1(keyword(bit));
     return words.join(u' ');
+}
+
+QString Flags(unsigned flags)
+{
+    return Keywords(flags, FlagCount, FlagKeyword);
 }
 
 QString AttemptFlags(unsigned flags)
 {
-    QStringList words;
-    for (unsigned bit = 1; bit < (1u << AttemptFlagCount); bit <<= 1)
-        if (flags & bit)
-            words << QString::fromLatin1(AttemptFlagKeyword(bit));
-    return words.join(u' ');
+    return Keywords(flags, AttemptFlagCount, AttemptFlagKeyword);
 }
 
 // ISO 8601 with the offset from UTC, so that a script need not guess the

@@ -213,6 +213,9 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 
+// The stamp of the file `path` leads to; all zero when there is none.
+TFileStamp StampOf(const std::string& path);
+
 // A results file found in the folders given, named by student and test.
 struct TFoundFile {
     QString Student;

@@ -193,19 +193,6 @@ bool FolderPerStudent(const std::vector<TFound>& files, const std::vector<fs::pa
     return std::any_of(stems.begin(), stems.end(), [](const auto& s) { return s.second.size() > 1; });
 }
 
-TFileStamp StampOf(const std::string& path)
-{
-    struct stat st {};
-    TFileStamp stamp;
-    if (::stat(path.c_str(), &st) != 0)
-        return stamp;
-    stamp.Size = st.st_size;
-    stamp.ModifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.ChangedNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    stamp.Id = {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
-    return stamp;
-}
-
 // The test file beside the results that every copy agrees on: the one in
 // the folder given, or the copies handed out to each student when they are
 // all alike.
@@ -241,6 +228,19 @@ void FindKeys(const std::vector<fs::path>& tests, const fs::path& root, std::map
 }
 
 } // namespace
+
+TFileStamp StampOf(const std::string& path)
+{
+    struct stat st {};
+    TFileStamp stamp;
+    if (::stat(path.c_str(), &st) != 0)
+        return stamp;
+    stamp.Size = st.st_size;
+    stamp.ModifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.ChangedNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.Id = {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+    return stamp;
+}
 
 QString StudentKey(const QString& name)
 {

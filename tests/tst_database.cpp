@@ -35,18 +35,6 @@ std::string Results(bool right, const std::string& wording = "2+2?")
         + Cp("Правильный ответ: 1\r\n");
 }
 
-TFileStamp StampOf(const std::string& path)
-{
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    TFileStamp s;
-    s.Size = st.st_size;
-    s.ModifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    s.ChangedNs = std::int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    s.Id = {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
-    return s;
-}
-
 // Runs SQL on a connection of the test's own, as another program would.
 void Sql(const QString& driver, const QString& where, const std::vector<QString>& statements)
 {

@@ -509,7 +509,7 @@ TEST(ClassJournal, TheSheetHasEveryStudentOfTheList)
     EXPECT_EQ(names, QStringList({"Егорова Анна", "Ёлкин Пётр", "Жуков Иван", "Новиков Олег", "Яковлев Ян"}));
     ASSERT_EQ(j.Tests.size(), 2u);
     const std::vector<std::vector<bool>> written = {{1, 0}, {1, 0}, {1, 1}, {1, 0}, {0, 0}};
-    for (std::size_t s = 0; s < names.size(); ++s)
+    for (std::size_t s = 0; s < std::size_t(names.size()); ++s)
         for (std::size_t t = 0; t < 2; ++t)
             EXPECT_EQ(j.Cells[s][t] >= 0, written[s][t]) << names[int(s)].toStdString() << " " << t;
     EXPECT_FALSE(j.Students[3].OnList);
