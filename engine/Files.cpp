@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -96,6 +97,14 @@ bool SameFile(const std::string& a, const std::string& b)
         return true;
     const std::optional<TFileId> x = FileIdOf(a);
     return x && x == FileIdOf(b);
+}
+
+std::string ReadFailure(const EInOutError& error, const std::string& path)
+{
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return ReasonMsg::IsFolder;
+    return error.SystemError ? SystemReason(error.SystemError) : AsShown(error.what());
 }
 
 std::string ReadWholeFile(const std::string& name)

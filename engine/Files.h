@@ -61,6 +61,12 @@ inline constexpr std::size_t MaxFileSize = std::size_t(16) << 20;
 // Refuses a file beyond MaxFileSize, with a message that gives the bound.
 [[noreturn]] void ThrowTooLarge();
 
+class EInOutError;
+// Why reading `path` failed, in the tools' words: the system's reason, and
+// "это папка" for a folder, which the program's own error codes call a
+// denial of access.
+std::string ReadFailure(const EInOutError& error, const std::string& path);
+
 // The whole of a regular file of at most MaxFileSize bytes, read under a
 // shared lock; a larger one, known by its size before reading and by what is
 // read should it grow, is refused.

@@ -55,7 +55,7 @@ std::vector<QString> ReadClassList(const std::string& path)
     try {
         bytes = ReadWholeFile(path);
     } catch (const EInOutError& e) {
-        throw EError(Format(ClassListMsg::Unreadable, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
+        throw EError(Format(ClassListMsg::Unreadable, EscapedPath(path), ReadFailure(e, path)));
     } catch (const EError& e) {
         throw EError(Format(ClassListMsg::Unreadable, EscapedPath(path), e.what()));
     }

@@ -143,7 +143,7 @@ std::string KeyBytes(const std::string& path)
     try {
         bytes = ReadWholeFile(path);
     } catch (const EInOutError& e) {
-        throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())));
+        throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), ReadFailure(e, path)));
     } catch (const EError& e) {
         throw EError(Format(JournalMsg::KeyProblem, EscapedPath(path), e.what()));
     }

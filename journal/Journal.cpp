@@ -165,7 +165,7 @@ void ReadOne(const TAttemptFile& file, TRead& into)
     } catch (const EResultsError& e) {
         into.Refused = TWarning{path, e.Line, e.what()};
     } catch (const EInOutError& e) {
-        into.Refused = TWarning{path, 0, e.SystemError ? SystemReason(e.SystemError) : AsShown(e.what())};
+        into.Refused = TWarning{path, 0, ReadFailure(e, path)};
     } catch (const EError& e) {
         into.Refused = TWarning{path, 0, AsShown(e.what())};
     } catch (...) {

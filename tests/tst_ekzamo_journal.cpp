@@ -176,6 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Arguments, JournalRefuses, ::testing::Values(
     BadRun{"UnknownAttempt", {"--attempt", "worst", "алгебра"}, "ekzamo-journal: --attempt worst: ожидается first, last или best\n"},
     BadRun{"ExportWithoutTest", {"--export-grades", "g.csv", "алгебра"}, "ekzamo-journal: для --export-grades нужен --test ТЕСТ\n"},
     BadRun{"MissingKey", {"--key", "nokey.txt", "алгебра"}, "ekzamo-journal: ключ nokey.txt: нет такого файла или папки\n"},
+    BadRun{"KeyIsAFolder", {"--key", "алгебра", "алгебра"}, "ekzamo-journal: ключ алгебра: это папка\n"},
     BadRun{"KeyWithoutQuestions", {"--key", "алгебра/Иванов.out", "алгебра"},
         "ekzamo-journal: ключ алгебра/Иванов.out: в файле нет ни одного вопроса, который прочла бы программа\n"},
     BadRun{"DatabaseInNoFolder", {"--db", "no/such/j.sqlite", "алгебра"}, "ekzamo-journal: база журнала «no/such/j.sqlite» не открыта: папки «"},
